@@ -1,0 +1,3 @@
+#include "driver/driver.h"
+
+int main(int argc, char** argv) { return tenmaru::run(argc, argv); }

@@ -1,0 +1,22 @@
+#include "support/convert.h"
+
+#include "stream/file_streams.h"
+
+namespace tenmaru::test {
+
+std::string convert_bytes(std::string_view input, const conversion& how) {
+  memory_source source(input, how.seekable);
+  input_stream in(source, how.block_size);
+  in.set_mode(how.mode);
+  memory_sink sink;
+  {
+    output_stream out(sink, how.line_ends);
+    scanner s;
+    s.punct_style = how.style;
+    convert(s, in, out);
+    out.flush();
+  }
+  return sink.text;
+}
+
+}  // namespace tenmaru::test

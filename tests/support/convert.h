@@ -1,0 +1,23 @@
+// Conversions through the in-memory streams, as the tests and the fuzz target run them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "scanner/scanner.h"
+
+namespace tenmaru::test {
+
+struct conversion {
+  int style = DEFAULT_PUNCT_STYLE;
+  read_mode mode = read_mode::binary;
+  // The tables compare what the scanner writes, so by default no line end is translated.
+  line_end_mode line_ends = line_end_mode::as_is;
+  std::size_t block_size = input_stream::DEFAULT_BLOCK_SIZE;
+  bool seekable = true;
+};
+
+std::string convert_bytes(std::string_view input, const conversion& how = {});
+
+}  // namespace tenmaru::test
