@@ -49,6 +49,9 @@ void emit_mark(unsigned char second, output_stream& out, input_stream& in) {
 }  // namespace
 
 const dispatch_entry dispatch_table[] = {
+    {'\\', handle_control_sequence},
+    {'$', copy_inline_math},
+    {' ', handle_blank_run},
     {0, nullptr},
 };
 
@@ -64,6 +67,7 @@ int scan_step(scanner& s, input_stream& in, output_stream& out) {
   }
   if (s.in_math) {
     out.put(c);
+    copy_second_byte(in, out, c);
     return 1;
   }
   switch (classify_char(s, in, c, out)) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "stream/input_stream.h"
 #include "stream/output_stream.h"
@@ -30,11 +31,67 @@ constexpr bool is_ascii_alnum(int c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
+inline constexpr std::size_t COMMAND_BUFFER_SIZE = 2048;
+
+// The text of the control sequence being handled, without its backslash: the name, then what is
+// gathered after it. It is written out in one piece when the handling ends. Text that does not
+// fit is written out ahead as the buffer fills: the output is the same, since nothing else is
+// written in between, and a name that did not fit is none of the keywords anyway. So a huge
+// argument streams through instead of being held or cut.
+class command_text {
+ public:
+  void start(output_stream& out) {
+    out_ = &out;
+    used_ = 0;
+    spilled_ = false;
+  }
+  void append(int c) {
+    if (used_ == COMMAND_BUFFER_SIZE) spill();
+    bytes_[used_++] = static_cast<unsigned char>(c);
+  }
+  bool empty() const { return used_ == 0 && !spilled_; }
+  // The text gathered so far; a text that did not fit compares as nothing.
+  std::string_view name() const {
+    if (spilled_) return {};
+    return {reinterpret_cast<const char*>(bytes_), used_};
+  }
+  // Writes the text by its length: a NUL byte in it is written like any other.
+  void write_out() {
+    out_->write(bytes_, used_);
+    used_ = 0;
+  }
+
+ private:
+  void spill() {
+    write_out();
+    spilled_ = true;
+  }
+
+  unsigned char bytes_[COMMAND_BUFFER_SIZE];
+  std::size_t used_ = 0;
+  bool spilled_ = false;
+  output_stream* out_ = nullptr;
+};
+
 struct scanner {
   int punct_style = DEFAULT_PUNCT_STYLE;  // 1 to 4, set from the command line
   int in_math = 0;     // inside \[ \], \( \) or a math environment: text is copied unchanged
   int after_word = 0;  // the last byte that set or cleared it was an ASCII letter or digit
+  command_text command_buffer;
 };
+
+// A lead byte takes the byte after it along: wherever bytes are taken one at a time, the second
+// byte of a Shift-JIS character is never seen as ASCII (a brace, a bracket, a backslash).
+inline void copy_second_byte(input_stream& in, output_stream& out, int c) {
+  if (!is_lead_byte(c)) return;
+  const int t = in.read();
+  if (t != END_OF_INPUT) out.put(t);
+}
+inline void append_second_byte(input_stream& in, command_text& text, int c) {
+  if (!is_lead_byte(c)) return;
+  const int t = in.read();
+  if (t != END_OF_INPUT) text.append(t);
+}
 
 // A handler takes over at its trigger byte (already read), consumes its whole construct and
 // writes it; its result is ignored.
@@ -62,6 +119,33 @@ int next_is_alnum(input_stream& in);
 // Write the comma or full stop of the chosen style, then skip the spaces and tabs after it.
 void emit_comma(scanner& s, output_stream& out, input_stream& in);
 void emit_period(scanner& s, output_stream& out, input_stream& in);
+
+// The handlers of the dispatch table and what they decide by.
+
+// At a backslash: copies the control sequence, switches math on and off, copies the argument
+// groups of a command unchanged, or leaves the argument of a text command to the scanner.
+int handle_control_sequence(scanner& s, input_stream& in, output_stream& out);
+// After \begin or \end: copies up to the environment name's closing brace; 1 when it names a
+// math environment.
+int read_environment(scanner& s, input_stream& in, output_stream& out);
+// Copies the bracket and brace groups after a command, with the spaces around them.
+int copy_argument_groups(scanner& s, input_stream& in, output_stream& out);
+// At a dollar sign: copies $...$ or $$...$$ unchanged.
+int copy_inline_math(scanner& s, input_stream& in, output_stream& out);
+// At a space: writes the run of spaces, or drops it before a comma or full stop.
+int handle_blank_run(scanner& s, input_stream& in, output_stream& out);
+// Whether the run of spaces ended by `c` is dropped; the input position is kept.
+int blank_run_is_dropped(input_stream& in, int c);
+
+// A byte that ends a control-sequence name: a space, a digit or printable ASCII punctuation.
+constexpr bool is_name_delimiter(int c) {
+  return c == 0x20 || (c >= 0x30 && c <= 0x39) || (c >= 0x21 && c <= 0x2F) ||
+         (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) || (c >= 0x7B && c <= 0x7E);
+}
+constexpr bool is_math_opener(int c) { return c == '[' || c == '('; }
+constexpr bool is_math_closer(int c) { return c == ']' || c == ')'; }
+int is_math_environment(std::string_view name);
+int is_text_command(std::string_view name);
 
 // Runs scan_step to the end of the input.
 void convert(scanner& s, input_stream& in, output_stream& out);

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scanner/scanner.h"
 
@@ -19,5 +20,16 @@ struct conversion {
 };
 
 std::string convert_bytes(std::string_view input, const conversion& how = {});
+
+// A row of a conversion table: the input and the expected output are written in UTF-8 and
+// converted as Shift-JIS.
+struct conversion_case {
+  int style;
+  std::string input;
+  std::string expected;
+};
+
+// Converts each row with several reader block sizes and checks the output byte for byte.
+void check_table(const std::vector<conversion_case>& cases);
 
 }  // namespace tenmaru::test

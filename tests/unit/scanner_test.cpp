@@ -11,31 +11,10 @@
 namespace tenmaru {
 namespace {
 
+using test::check_table;
 using test::convert_bytes;
 using test::readable;
 using test::sjis;
-
-struct conversion_case {
-  int style;
-  std::string input;  // UTF-8 in the table, converted as Shift-JIS
-  std::string expected;
-};
-
-void check_table(const std::vector<conversion_case>& cases) {
-  for (const auto& c : cases) {
-    const std::string input = sjis(c.input);
-    const std::string expected = sjis(c.expected);
-    for (std::size_t block : {1, 2, 3, 7, 4096}) {
-      test::conversion how;
-      how.style = c.style;
-      how.block_size = block;
-      const std::string got = convert_bytes(input, how);
-      ASSERT_EQ(got, expected) << "style " << c.style << " block " << block << "\n  input    "
-                               << readable(input) << "\n  got      " << readable(got)
-                               << "\n  expected " << readable(expected);
-    }
-  }
-}
 
 TEST(Scanner, WritesEveryMarkInTheChosenStyle) {
   check_table({

@@ -1,0 +1,182 @@
+// Control sequences and environments: what follows a backslash.
+#include <string_view>
+
+#include "scanner/scanner.h"
+
+namespace tenmaru {
+
+namespace {
+
+// Environments whose body is math: \begin of one switches math on, \end of one switches it off.
+constexpr const char* math_environments[] = {
+    "equation",     "equation*", "eqnarray",  "eqnarray*", "math",    "math*", "displaymath",
+    "displaymath*", "multline",  "multline*", "gather",    "gather*", "align", "align*",
+    "alignat",      "alignat*",  "flalign",   "flalign*",  nullptr,
+};
+
+// Box and font commands whose argument is running text, converted like the text around it.
+constexpr const char* text_commands[] = {
+    "mbox",   "hbox",   "vbox",   "pbox",   "textmc", "textgt", "textbf",
+    "textsf", "texttt", "textmd", "textit", "textsl", "textsc", nullptr,
+};
+
+bool in_table(const char* const* table, std::string_view name) {
+  for (; *table != nullptr; ++table) {
+    if (name == *table) return true;
+  }
+  return false;
+}
+
+constexpr std::size_t ENVIRONMENT_NAME_SIZE = 256;
+
+// The name between the braces of \begin{...}, for the comparison only: a name too long for it
+// is no math environment (none is long), and it is copied whole all the same.
+class environment_name {
+ public:
+  void append(int c) {
+    if (used_ < ENVIRONMENT_NAME_SIZE - 1) bytes_[used_] = static_cast<char>(c);
+    ++used_;
+  }
+  bool is_math() const {
+    return used_ < ENVIRONMENT_NAME_SIZE && is_math_environment(std::string_view(bytes_, used_));
+  }
+
+ private:
+  char bytes_[ENVIRONMENT_NAME_SIZE] = {};
+  std::size_t used_ = 0;
+};
+
+// Copies the rest of a bracket or brace group whose opening byte is in the text already,
+// counting only its own kind of bracket. False when the input ends inside.
+bool copy_group(input_stream& in, command_text& text, int open, int close) {
+  int depth = 1;
+  while (depth > 0) {
+    in.release();
+    const int c = in.read();
+    if (c == END_OF_INPUT) return false;
+    text.append(c);
+    if (c == open) {
+      ++depth;
+    } else if (c == close) {
+      --depth;
+    } else {
+      append_second_byte(in, text, c);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int is_math_environment(std::string_view name) { return in_table(math_environments, name); }
+
+int is_text_command(std::string_view name) { return in_table(text_commands, name); }
+
+int handle_control_sequence(scanner& s, input_stream& in, output_stream& out) {
+  command_text& text = s.command_buffer;
+  text.start(out);
+  out.put('\\');
+
+  stream_pos p = 0;
+  int c = 0;
+  for (;;) {
+    in.release();
+    p = in.tell();
+    c = in.read();
+    if (is_name_delimiter(c)) break;
+    if (c == END_OF_INPUT) {
+      text.write_out();
+      return 0;
+    }
+    text.append(c);
+    append_second_byte(in, text, c);
+  }
+
+  // A single-character control sequence: \\ \, \$ \{ \[ and the like. Its second character is
+  // not seen by the scanner.
+  if (text.empty()) {
+    out.put(c);
+    if (is_math_opener(c)) s.in_math = 1;
+    if (is_math_closer(c)) s.in_math = 0;
+    return 0;
+  }
+
+  in.seek(p);  // the delimiter is read again
+  const std::string_view name = text.name();
+  if (name == "begin") {
+    if (read_environment(s, in, out)) s.in_math = 1;
+    return 0;
+  }
+  if (name == "end") {
+    if (read_environment(s, in, out)) s.in_math = 0;
+    return 0;
+  }
+  if (is_text_command(name) || s.in_math) {
+    text.write_out();
+    return 0;
+  }
+  return copy_argument_groups(s, in, out);
+}
+
+int read_environment(scanner& s, input_stream& in, output_stream&) {
+  command_text& text = s.command_buffer;
+  // Whatever stands before the brace (spaces, an optional argument) is copied along.
+  for (;;) {
+    in.release();
+    const int c = in.read();
+    if (c == END_OF_INPUT) {
+      text.write_out();
+      return 0;
+    }
+    text.append(c);
+    if (c == '{') break;
+    append_second_byte(in, text, c);
+  }
+  environment_name name;
+  for (;;) {
+    in.release();
+    const int c = in.read();
+    if (c == END_OF_INPUT) {
+      text.write_out();
+      return 0;
+    }
+    text.append(c);
+    if (c == '}') break;
+    name.append(c);
+    if (is_lead_byte(c)) {
+      const int t = in.read();
+      if (t == END_OF_INPUT) continue;
+      text.append(t);
+      name.append(t);
+    }
+  }
+  text.write_out();
+  return name.is_math() ? 1 : 0;
+}
+
+int copy_argument_groups(scanner& s, input_stream& in, output_stream&) {
+  command_text& text = s.command_buffer;
+  for (;;) {
+    // Only spaces count before and between groups; a tab or a line feed ends the search.
+    stream_pos p = 0;
+    int c = 0;
+    for (;;) {
+      in.release();
+      p = in.tell();
+      c = in.read();
+      if (c != ' ') break;
+      text.append(c);
+    }
+    if (c == END_OF_INPUT) break;
+    if (c != '[' && c != '{') {
+      in.seek(p);  // the byte after the groups is the scanner's
+      break;
+    }
+    text.append(c);
+    if (!copy_group(in, text, c, c == '[' ? ']' : '}')) break;
+  }
+  text.write_out();
+  return 0;
+}
+
+}  // namespace tenmaru

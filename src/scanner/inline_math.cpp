@@ -1,0 +1,32 @@
+// Inline and display math between dollar signs, copied unchanged.
+#include "scanner/scanner.h"
+
+namespace tenmaru {
+
+// Only the dollar sign is looked at: it is never the second byte of a Shift-JIS character, and a
+// backslash does not escape it.
+int copy_inline_math(scanner&, input_stream& in, output_stream& out) {
+  out.put('$');
+  int c = in.read();
+  if (c == END_OF_INPUT) return 0;
+  const bool display = (c == '$');
+  out.put(c);
+  do {
+    in.release();
+    c = in.read();
+    if (c == END_OF_INPUT) return 0;
+    out.put(c);
+  } while (c != '$');
+  // Display math: the byte after the first closing dollar sign (in well-formed input the second
+  // one) is copied without a look.
+  if (display) {
+    c = in.read();
+    if (c != END_OF_INPUT) {
+      out.put(c);
+      copy_second_byte(in, out, c);
+    }
+  }
+  return 0;
+}
+
+}  // namespace tenmaru
