@@ -19,12 +19,12 @@ std::string environment(const char* name) {
   return value == nullptr ? std::string() : std::string(value);
 }
 
-std::string slurp(const std::string& file) {
+}  // namespace
+
+std::string read_bytes(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-}  // namespace
 
 std::string shell_quote(const std::string& word) {
   std::string quoted = "'";
@@ -86,8 +86,8 @@ run_result cli_test::run_shell(const std::string& command) {
   const int raw = std::system(("/bin/bash -c " + shell_quote(line)).c_str());
   run_result result;
   if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
-  result.out = slurp(out_file);
-  result.err = slurp(err_file);
+  result.out = read_bytes(out_file);
+  result.err = read_bytes(err_file);
   return result;
 }
 
@@ -97,7 +97,7 @@ void cli_test::write_file(const std::string& name, const std::string& bytes) con
   out << bytes;
 }
 
-std::string cli_test::read_file(const std::string& name) const { return slurp(path(name)); }
+std::string cli_test::read_file(const std::string& name) const { return read_bytes(path(name)); }
 
 bool cli_test::exists(const std::string& name) const {
   std::error_code ec;

@@ -43,4 +43,7 @@ class cli_test : public ::testing::Test {
 
 std::string shell_quote(const std::string& word);
 
+// The whole content of a file, by any path.
+std::string read_bytes(const std::string& file);
+
 }  // namespace tenmaru::test

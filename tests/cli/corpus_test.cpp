@@ -1,0 +1,204 @@
+// The real documents of the shared corpus, converted by the built program in all four styles:
+// what must not change (labels, references, citation keys, graphics files, inline math) comes
+// out unchanged, and plain Japanese paragraphs come out with only the chosen pair of marks.
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "support/sjis.h"
+
+#ifndef TENMARU_CORPUS_DIR
+#error "TENMARU_CORPUS_DIR must name the corpus folder"
+#endif
+
+namespace tenmaru::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+std::string without_cr(const std::string& text) {
+  std::string out;
+  std::copy_if(text.begin(), text.end(), std::back_inserter(out), [](char c) { return c != '\r'; });
+  return out;
+}
+
+// The end of the brace group that opens at `open`, reading Shift-JIS characters whole, or npos.
+std::size_t group_end(const std::string& text, std::size_t open) {
+  int depth = 0;
+  for (std::size_t i = open; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (lead_byte(c)) {
+      ++i;
+    } else if (c == '{') {
+      ++depth;
+    } else if (c == '}' && --depth == 0) {
+      return i + 1;
+    }
+  }
+  return std::string::npos;
+}
+
+// Every \label{}, \ref{}, \cite{} and \includegraphics[]{} and every $...$ and $$...$$, in order.
+std::vector<std::string> protected_pieces(const std::string& text) {
+  static const std::string commands[] = {"\\label{", "\\ref{", "\\cite{", "\\includegraphics"};
+  std::vector<std::string> pieces;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (lead_byte(c)) {
+      i += 2;
+    } else if (c == '\\') {
+      std::size_t end = std::string::npos;
+      for (const auto& command : commands) {
+        if (text.compare(i, command.size(), command) != 0) continue;
+        const std::size_t brace = text.find('{', i);
+        end = brace == std::string::npos ? brace : group_end(text, brace);
+      }
+      if (end != std::string::npos) {
+        pieces.push_back(text.substr(i, end - i));
+        i = end;
+      } else {
+        i += 2;  // a control sequence of one character, such as \$, is no math
+      }
+    } else if (c == '$') {
+      const bool display = text.compare(i, 2, "$$") == 0;
+      const std::size_t close = text.find(display ? "$$" : "$", i + (display ? 2 : 1));
+      if (close == std::string::npos) break;
+      const std::size_t end = close + (display ? 2 : 1);
+      pieces.push_back(text.substr(i, end - i));
+      i = end;
+    } else {
+      ++i;
+    }
+  }
+  return pieces;
+}
+
+std::vector<std::string> paragraphs(const std::string& text) {
+  std::vector<std::string> found;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t gap = text.find("\n\n", start);
+    found.push_back(text.substr(start, gap == std::string::npos ? gap : gap - start));
+    if (gap == std::string::npos) return found;
+    start = gap + 2;
+  }
+}
+
+bool is_control_word_letter(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The paragraphs of plain Japanese text: no backslash, dollar sign or brace in them, outside all
+// braces, math environments and dollar-sign math (an odd number of dollar signs before them, as
+// in BibTeX code in a verbatim block, leaves the text after them in math up to the next one),
+// and not the tail of a control-word name (a name runs on over line feeds and Japanese text up
+// to the next ASCII punctuation, space or digit).
+std::vector<bool> plain_paragraphs(const std::vector<std::string>& paras) {
+  std::vector<bool> plain;
+  int depth = 0;
+  bool in_math_env = false;
+  bool in_dollar_math = false;
+  bool name_runs_on = false;
+  for (const auto& p : paras) {
+    bool ok = depth == 0 && !in_math_env && !in_dollar_math && !name_runs_on;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+      const auto c = static_cast<unsigned char>(p[i]);
+      if (lead_byte(c)) {
+        ++i;
+        continue;
+      }
+      if (c == '\\' || c == '$' || c == '{' || c == '}') ok = false;
+      if (c == '\\' && i + 1 < p.size() &&
+          (p[i + 1] == '{' || p[i + 1] == '}' || p[i + 1] == '\\' || p[i + 1] == '$')) {
+        ++i;
+        continue;
+      }
+      if (c == '$') in_dollar_math = !in_dollar_math;
+      if (c == '{') ++depth;
+      if (c == '}') --depth;
+      if (c == '\\') {
+        for (const char* env : {"\\begin{equation", "\\begin{align", "\\begin{eqnarray"}) {
+          if (p.compare(i, std::string(env).size(), env) == 0) in_math_env = true;
+        }
+        if (p.compare(i, 5, "\\end{") == 0) in_math_env = false;
+      }
+    }
+    // Does a control word at the end of this paragraph run on into the next one?
+    const std::size_t last = p.rfind('\\');
+    name_runs_on = last != std::string::npos && last + 1 < p.size() &&
+                   is_control_word_letter(static_cast<unsigned char>(p[last + 1])) &&
+                   std::all_of(p.begin() + static_cast<long>(last) + 1, p.end(), [](char ch) {
+                     const auto b = static_cast<unsigned char>(ch);
+                     return !(b >= 0x20 && b <= 0x7E && !is_control_word_letter(b));
+                   });
+    plain.push_back(ok);
+  }
+  return plain;
+}
+
+int count(const std::string& text, const std::string& mark) {
+  int n = 0;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (lead_byte(static_cast<unsigned char>(text[i]))) {
+      if (text.compare(i, 2, mark) == 0) ++n;
+      ++i;
+    }
+  }
+  return n;
+}
+
+using Corpus = cli_test;
+
+TEST_F(Corpus, ConvertsEveryDocumentKeepingWhatMustNotChange) {
+  const fs::path corpus = TENMARU_CORPUS_DIR;
+  if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+  std::vector<fs::path> documents;
+  for (const auto& entry : fs::directory_iterator(corpus)) {
+    if (entry.path().extension() == ".tex") documents.push_back(entry.path());
+  }
+  std::sort(documents.begin(), documents.end());
+  ASSERT_FALSE(documents.empty());
+
+  const std::string comma[] = {sjis("，"), sjis("，"), sjis("、"), sjis("、")};
+  const std::string period[] = {sjis("。"), sjis("．"), sjis("。"), sjis("．")};
+  const std::string all_marks[] = {sjis("、"), sjis("。"), sjis("，"), sjis("．")};
+  int plain_checked = 0;
+  for (const auto& document : documents) {
+    const std::string input = without_cr(read_bytes(document.string()));
+    const std::vector<std::string> input_pieces = protected_pieces(input);
+    const std::vector<std::string> input_paragraphs = paragraphs(input);
+    const std::vector<bool> plain = plain_paragraphs(input_paragraphs);
+    for (int style = 1; style <= 4; ++style) {
+      const std::string what = document.filename().string() + " style " + std::to_string(style);
+      const run_result r = run({"-" + std::to_string(style), document.string(), "out.tex"});
+      ASSERT_EQ(r.status, 0) << what << ": " << r.err;
+      const std::string output = without_cr(read_file("out.tex"));
+      EXPECT_EQ(protected_pieces(output), input_pieces) << what;
+
+      const std::vector<std::string> output_paragraphs = paragraphs(output);
+      ASSERT_EQ(output_paragraphs.size(), input_paragraphs.size()) << what;
+      for (std::size_t i = 0; i < plain.size(); ++i) {
+        if (!plain[i]) continue;
+        int marks_in = 0;
+        for (const auto& m : all_marks) marks_in += count(input_paragraphs[i], m);
+        if (marks_in == 0) continue;
+        const std::string& out = output_paragraphs[i];
+        for (const auto& m : all_marks) {
+          if (m == comma[style - 1] || m == period[style - 1]) continue;
+          EXPECT_EQ(count(out, m), 0) << what << " paragraph " << i << ": " << readable(out);
+        }
+        EXPECT_GE(count(out, comma[style - 1]) + count(out, period[style - 1]), marks_in) << what;
+        if (style == 1) ++plain_checked;
+      }
+    }
+  }
+  EXPECT_GE(plain_checked, 20) << "too few plain paragraphs were found to check";
+}
+
+}  // namespace
+}  // namespace tenmaru::test
