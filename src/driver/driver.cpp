@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/output_file.h"
 #include "platform/platform.h"
 #include "stream/file_streams.h"
 
@@ -93,12 +94,12 @@ int convert_file(const command_line& cl) {
     std::fprintf(stderr, "cannot write %s: it is the input file.\n", cl.output_name.c_str());
     return 1;
   }
-  c_file output_file(to_stdout ? nullptr : platform::open_file(cl.output_name, "wb"));
-  if (!to_stdout && output_file.get() == nullptr) {
+  output_file named_output;
+  if (!to_stdout && !named_output.open(cl.output_name)) {
     std::fprintf(stderr, "cannot open %s.\n", cl.output_name.c_str());
     return 1;
   }
-  file_sink sink(to_stdout ? stdout : output_file.get());
+  file_sink sink(to_stdout ? stdout : named_output.stream());
   // A CR LF pair read in binary mode stays CR LF; every other line feed is written as CR LF.
   output_stream out(sink, crlf ? line_end_mode::crlf : line_end_mode::crlf_unless_after_cr);
 
@@ -107,12 +108,13 @@ int convert_file(const command_line& cl) {
   convert(s, in, out);
 
   const bool read_ok = !in.failed() && input_file.close();
-  const bool written = out.flush() && output_file.close();
+  const bool flushed = out.flush();
   if (!read_ok) {
+    named_output.abandon();
     std::fprintf(stderr, "cannot read %s.\n", input_name.c_str());
     return 1;
   }
-  if (!written) {
+  if (!flushed || !named_output.commit()) {
     std::fprintf(stderr, "cannot write %s.\n", output_label.c_str());
     return 1;
   }
