@@ -1,41 +1,24 @@
 #include "support/convert.h"
 
-#include <gtest/gtest.h>
-
 #include "stream/file_streams.h"
-#include "support/sjis.h"
 
 namespace tenmaru::test {
 
-std::string convert_bytes(std::string_view input, const conversion& how) {
+measured_conversion convert_measured(std::string_view input, const conversion& how) {
   memory_source source(input, how.seekable);
   input_stream in(source, how.block_size);
   in.set_mode(how.mode);
   memory_sink sink;
-  {
-    output_stream out(sink, how.line_ends);
-    scanner s;
-    s.punct_style = how.style;
-    convert(s, in, out);
-    out.flush();
-  }
-  return sink.text;
+  output_stream out(sink, how.line_ends);
+  scanner s;
+  s.punct_style = how.style;
+  convert(s, in, out);
+  out.flush();
+  return {std::move(sink.text), in.buffered_capacity()};
 }
 
-void check_table(const std::vector<conversion_case>& cases) {
-  for (const auto& c : cases) {
-    const std::string input = sjis(c.input);
-    const std::string expected = sjis(c.expected);
-    for (std::size_t block : {1, 2, 3, 7, 4096}) {
-      conversion how;
-      how.style = c.style;
-      how.block_size = block;
-      const std::string got = convert_bytes(input, how);
-      ASSERT_EQ(got, expected) << "style " << c.style << " block " << block << "\n  input    "
-                               << readable(input) << "\n  got      " << readable(got)
-                               << "\n  expected " << readable(expected);
-    }
-  }
+std::string convert_bytes(std::string_view input, const conversion& how) {
+  return convert_measured(input, how).output;
 }
 
 }  // namespace tenmaru::test

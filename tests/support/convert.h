@@ -21,6 +21,13 @@ struct conversion {
 
 std::string convert_bytes(std::string_view input, const conversion& how = {});
 
+// The output, and the most the reader held in memory at once.
+struct measured_conversion {
+  std::string output;
+  std::size_t reader_memory = 0;
+};
+measured_conversion convert_measured(std::string_view input, const conversion& how = {});
+
 // A row of a conversion table: the input and the expected output are written in UTF-8 and
 // converted as Shift-JIS.
 struct conversion_case {
