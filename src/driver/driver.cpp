@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "driver/output_file.h"
 #include "platform/platform.h"
@@ -50,6 +51,25 @@ class c_file {
  private:
   std::FILE* file_;
 };
+
+// The long options. Every other argument that begins with "--" is an unknown option like any
+// other ("unknown option --"), as it always was.
+struct long_option {
+  std::string_view name;
+  void (*apply)(command_line& cl);
+};
+
+constexpr long_option LONG_OPTIONS[] = {
+    {"--keep-verbatim", [](command_line& cl) { cl.keep_verbatim = true; }},
+    {"--keep-ellipsis", [](command_line& cl) { cl.keep_ellipsis = true; }},
+};
+
+const long_option* find_long_option(std::string_view arg) {
+  for (const auto& option : LONG_OPTIONS) {
+    if (arg == option.name) return &option;
+  }
+  return nullptr;
+}
 
 void take_option(const char* arg, command_line& cl) {
   const char option = arg[1];
@@ -105,6 +125,8 @@ int convert_file(const command_line& cl) {
 
   scanner s;
   s.punct_style = cl.punct_style;
+  s.keep_verbatim = cl.keep_verbatim;
+  s.keep_ellipsis = cl.keep_ellipsis;
   convert(s, in, out);
 
   const bool read_ok = !in.failed() && input_file.close();
@@ -129,7 +151,11 @@ void print_usage() {
 
 bool parse_arguments(int argc, char** argv, command_line& cl) {
   for (int i = 1; i < argc; ++i) {
+    if (const long_option* option = find_long_option(argv[i])) option->apply(cl);
+  }
+  for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
+    if (find_long_option(arg) != nullptr) continue;
     if (arg[0] == '-') {
       take_option(arg, cl);
       continue;

@@ -13,10 +13,15 @@ struct command_line {
   std::string input_name;
   std::string output_name;  // empty: standard output
   int name_count = 0;
+
+  // Set by long options, wherever they stand on the command line.
+  bool keep_verbatim = false;
+  bool keep_ellipsis = false;
 };
 
-// Reads the options and file names in order and reports each on standard error. Returns false
-// when the run must end at once with status 1 (a third file name).
+// Reads the options and file names and reports each on standard error: first the long options
+// this program knows, then the rest in order. Returns false when the run must end at once with
+// status 1 (a third file name).
 bool parse_arguments(int argc, char** argv, command_line& cl);
 
 // Writes the usage text to standard error.

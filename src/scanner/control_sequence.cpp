@@ -37,11 +37,13 @@ class environment_name {
     if (used_ < ENVIRONMENT_NAME_SIZE - 1) bytes_[used_] = static_cast<char>(c);
     ++used_;
   }
-  bool is_math() const {
-    return used_ < ENVIRONMENT_NAME_SIZE && is_math_environment(std::string_view(bytes_, used_));
-  }
+  bool is_math() const { return whole() && is_math_environment(view()); }
+  const char* verbatim() const { return whole() ? verbatim_environment(view()) : nullptr; }
 
  private:
+  bool whole() const { return used_ < ENVIRONMENT_NAME_SIZE; }
+  std::string_view view() const { return {bytes_, used_}; }
+
   char bytes_[ENVIRONMENT_NAME_SIZE] = {};
   std::size_t used_ = 0;
 };
@@ -103,8 +105,11 @@ int handle_control_sequence(scanner& s, input_stream& in, output_stream& out) {
 
   in.seek(p);  // the delimiter is read again
   const std::string_view name = text.name();
+  if (s.keep_verbatim && is_verbatim_command(name)) return copy_verbatim_argument(s, in, out, name);
   if (name == "begin") {
-    if (read_environment(s, in, out)) s.in_math = 1;
+    const char* verbatim = nullptr;
+    if (read_environment(s, in, out, &verbatim)) s.in_math = 1;
+    if (verbatim != nullptr) copy_verbatim_body(s, in, out, verbatim);
     return 0;
   }
   if (name == "end") {
@@ -118,7 +123,7 @@ int handle_control_sequence(scanner& s, input_stream& in, output_stream& out) {
   return copy_argument_groups(s, in, out);
 }
 
-int read_environment(scanner& s, input_stream& in, output_stream&) {
+int read_environment(scanner& s, input_stream& in, output_stream&, const char** verbatim) {
   command_text& text = s.command_buffer;
   // Whatever stands before the brace (spaces, an optional argument) is copied along.
   for (;;) {
@@ -151,6 +156,7 @@ int read_environment(scanner& s, input_stream& in, output_stream&) {
     }
   }
   text.write_out();
+  if (verbatim != nullptr && s.keep_verbatim) *verbatim = name.verbatim();
   return name.is_math() ? 1 : 0;
 }
 

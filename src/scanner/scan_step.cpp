@@ -81,6 +81,7 @@ int scan_step(scanner& s, input_stream& in, output_stream& out) {
 int classify_char(scanner& s, input_stream& in, int c, output_stream& out) {
   // An ASCII comma or full stop between an ASCII letter or digit and another (1,000 3.14 Fig. 3)
   // is part of the text; every other one is a sentence mark.
+  if (c == '.' && s.keep_ellipsis && copy_ellipsis(s, in, out)) return MARK_NONE;
   if (c == ',' || c == '.') {
     if (s.after_word && next_is_alnum(in)) {
       s.after_word = 0;
@@ -124,6 +125,25 @@ void emit_comma(scanner& s, output_stream& out, input_stream& in) {
 
 void emit_period(scanner& s, output_stream& out, input_stream& in) {
   emit_mark(marks_of(s).period, out, in);
+}
+
+int copy_ellipsis(scanner& s, input_stream& in, output_stream& out) {
+  stream_pos q = in.tell();
+  int c = in.read();
+  if (c != '.') {
+    in.seek(q);
+    return 0;
+  }
+  out.put('.');
+  do {
+    out.put(c);
+    in.release();
+    q = in.tell();
+    c = in.read();
+  } while (c == '.');
+  in.seek(q);
+  s.after_word = 0;
+  return 1;
 }
 
 void convert(scanner& s, input_stream& in, output_stream& out) {

@@ -78,6 +78,10 @@ struct scanner {
   int in_math = 0;     // inside \[ \], \( \) or a math environment: text is copied unchanged
   int after_word = 0;  // the last byte that set or cleared it was an ASCII letter or digit
   command_text command_buffer;
+
+  // Options, all off by default.
+  int keep_verbatim = 0;  // copy verbatim environments and \verb-like arguments unchanged
+  int keep_ellipsis = 0;  // a run of two or more ASCII full stops is not punctuation
 };
 
 // A lead byte takes the byte after it along: wherever bytes are taken one at a time, the second
@@ -126,8 +130,9 @@ void emit_period(scanner& s, output_stream& out, input_stream& in);
 // groups of a command unchanged, or leaves the argument of a text command to the scanner.
 int handle_control_sequence(scanner& s, input_stream& in, output_stream& out);
 // After \begin or \end: copies up to the environment name's closing brace; 1 when it names a
-// math environment.
-int read_environment(scanner& s, input_stream& in, output_stream& out);
+// math environment. With keep_verbatim, a verbatim environment's name is put in `verbatim`.
+int read_environment(scanner& s, input_stream& in, output_stream& out,
+                     const char** verbatim = nullptr);
 // Copies the bracket and brace groups after a command, with the spaces around them.
 int copy_argument_groups(scanner& s, input_stream& in, output_stream& out);
 // At a dollar sign: copies $...$ or $$...$$ unchanged.
@@ -135,7 +140,19 @@ int copy_inline_math(scanner& s, input_stream& in, output_stream& out);
 // At a space: writes the run of spaces, or drops it before a comma or full stop.
 int handle_blank_run(scanner& s, input_stream& in, output_stream& out);
 // Whether the run of spaces ended by `c` is dropped; the input position is kept.
-int blank_run_is_dropped(input_stream& in, int c);
+int blank_run_is_dropped(const scanner& s, input_stream& in, int c);
+
+// Code kept as code (keep_verbatim): the body of a verbatim environment up to and including
+// its \end{NAME}, and the delimited argument of \verb, \verb* and \lstinline, copied unchanged.
+const char* verbatim_environment(std::string_view name);  // the table's entry, or null
+int is_verbatim_command(std::string_view name);
+int copy_verbatim_body(scanner& s, input_stream& in, output_stream& out, std::string_view name);
+int copy_verbatim_argument(scanner& s, input_stream& in, output_stream& out,
+                           std::string_view command);
+
+// With keep_ellipsis: whether the full stop just read begins a run of two or more, which is
+// then copied as it stands. The input position is kept when it is not.
+int copy_ellipsis(scanner& s, input_stream& in, output_stream& out);
 
 // A byte that ends a control-sequence name: a space, a digit or printable ASCII punctuation.
 constexpr bool is_name_delimiter(int c) {

@@ -152,17 +152,80 @@ int count(const std::string& text, const std::string& mark) {
   return n;
 }
 
-using Corpus = cli_test;
+// The bodies of the verbatim environments, from \begin{NAME} to \end{NAME}, in order.
+std::vector<std::string> verbatim_bodies(const std::string& text) {
+  static const char* const names[] = {"verbatim",   "verbatim*", "Verbatim",
+                                      "Verbatim*",  "BVerbatim", "LVerbatim",
+                                      "lstlisting", "minted",    "comment"};
+  std::vector<std::string> bodies;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (lead_byte(c)) {
+      ++i;
+      continue;
+    }
+    if (c != '\\') continue;
+    for (const std::string name : names) {
+      const std::string begin = "\\begin{" + name + "}";
+      if (text.compare(i, begin.size(), begin) != 0) continue;
+      const std::size_t end = text.find("\\end{" + name + "}", i);
+      bodies.push_back(text.substr(i, end == std::string::npos ? end : end - i));
+      if (end != std::string::npos) i = end;
+      break;
+    }
+  }
+  return bodies;
+}
 
-TEST_F(Corpus, ConvertsEveryDocumentKeepingWhatMustNotChange) {
-  const fs::path corpus = TENMARU_CORPUS_DIR;
-  if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+bool has_verbatim_material(const std::string& text) {
+  return !verbatim_bodies(text).empty() || text.find("\\verb") != std::string::npos ||
+         text.find("\\lstinline") != std::string::npos;
+}
+
+std::vector<fs::path> corpus_documents() {
   std::vector<fs::path> documents;
+  const fs::path corpus = TENMARU_CORPUS_DIR;
+  if (!fs::is_directory(corpus)) return documents;
   for (const auto& entry : fs::directory_iterator(corpus)) {
     if (entry.path().extension() == ".tex") documents.push_back(entry.path());
   }
   std::sort(documents.begin(), documents.end());
-  ASSERT_FALSE(documents.empty());
+  return documents;
+}
+
+using Corpus = cli_test;
+
+TEST_F(Corpus, KeepVerbatimLeavesEveryVerbatimBodyAsItWas) {
+  const std::vector<fs::path> documents = corpus_documents();
+  if (documents.empty()) GTEST_SKIP() << "no corpus at " << TENMARU_CORPUS_DIR;
+  int bodies_checked = 0;
+  int documents_without = 0;
+  for (const auto& document : documents) {
+    const std::string what = document.filename().string();
+    const std::string input = read_bytes(document.string());
+    ASSERT_EQ(run({"--keep-verbatim", document.string(), "kept.tex"}).status, 0) << what;
+    ASSERT_EQ(run({document.string(), "default.tex"}).status, 0) << what;
+    const std::string kept = without_cr(read_file("kept.tex"));
+    const std::vector<std::string> bodies = verbatim_bodies(without_cr(input));
+    std::size_t from = 0;
+    for (const auto& body : bodies) {
+      const std::size_t at = kept.find(body, from);
+      EXPECT_NE(at, std::string::npos) << what << ": " << readable(body.substr(0, 200));
+      if (at != std::string::npos) from = at + body.size();
+      ++bodies_checked;
+    }
+    if (!has_verbatim_material(input)) {
+      EXPECT_EQ(read_file("kept.tex"), read_file("default.tex")) << what;
+      ++documents_without;
+    }
+  }
+  EXPECT_GE(bodies_checked, 20);
+  EXPECT_GE(documents_without, 1);
+}
+
+TEST_F(Corpus, ConvertsEveryDocumentKeepingWhatMustNotChange) {
+  const std::vector<fs::path> documents = corpus_documents();
+  if (documents.empty()) GTEST_SKIP() << "no corpus at " << TENMARU_CORPUS_DIR;
 
   const std::string comma[] = {sjis("，"), sjis("，"), sjis("、"), sjis("、")};
   const std::string period[] = {sjis("。"), sjis("．"), sjis("。"), sjis("．")};

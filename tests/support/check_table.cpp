@@ -5,12 +5,12 @@
 
 namespace tenmaru::test {
 
-void check_table(const std::vector<conversion_case>& cases) {
+void check_table(const std::vector<conversion_case>& cases, const conversion& options) {
   for (const auto& c : cases) {
     const std::string input = sjis(c.input);
     const std::string expected = sjis(c.expected);
     for (std::size_t block : {1, 2, 3, 7, 4096}) {
-      conversion how;
+      conversion how = options;
       how.style = c.style;
       how.block_size = block;
       const std::string got = convert_bytes(input, how);

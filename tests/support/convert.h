@@ -17,6 +17,8 @@ struct conversion {
   line_end_mode line_ends = line_end_mode::as_is;
   std::size_t block_size = input_stream::DEFAULT_BLOCK_SIZE;
   bool seekable = true;
+  bool keep_verbatim = false;
+  bool keep_ellipsis = false;
 };
 
 std::string convert_bytes(std::string_view input, const conversion& how = {});
@@ -36,7 +38,8 @@ struct conversion_case {
   std::string expected;
 };
 
-// Converts each row with several reader block sizes and checks the output byte for byte.
-void check_table(const std::vector<conversion_case>& cases);
+// Converts each row with several reader block sizes and checks the output byte for byte; the
+// options other than the style are taken from `how`.
+void check_table(const std::vector<conversion_case>& cases, const conversion& how = {});
 
 }  // namespace tenmaru::test
