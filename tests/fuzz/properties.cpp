@@ -43,6 +43,8 @@ std::string check_properties(std::string_view data) {
   conversion how;
   how.style = 1 + (options & 3);
   how.mode = (options & 4) ? read_mode::text : read_mode::binary;
+  how.keep_verbatim = (options & 8) != 0;
+  how.keep_ellipsis = (options & 16) != 0;
 
   const std::string reference = convert_bytes(input, how);
   if (convert_bytes(input, how) != reference) return "a second conversion differs";
