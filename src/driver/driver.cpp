@@ -54,19 +54,50 @@ class c_file {
 
 // The long options. Every other argument that begins with "--" is an unknown option like any
 // other ("unknown option --"), as it always was.
+// A name that ends in '=' takes the rest of the argument as its value; apply() returns false
+// for a value it does not take, after saying so.
 struct long_option {
   std::string_view name;
-  void (*apply)(command_line& cl);
+  bool (*apply)(command_line& cl, std::string_view value);
 };
+
+bool choose_encoding(command_line& cl, std::string_view value) {
+  if (value == "auto") {
+    cl.encoding = encoding_choice::automatic;
+  } else if (value == "sjis") {
+    cl.encoding = encoding_choice::shift_jis;
+  } else if (value == "utf8") {
+    cl.encoding = encoding_choice::utf8;
+  } else {
+    std::fprintf(stderr, "unknown encoding %.*s: use auto, sjis or utf8.\n",
+                 static_cast<int>(value.size()), value.data());
+    return false;
+  }
+  return true;
+}
 
 constexpr long_option LONG_OPTIONS[] = {
-    {"--keep-verbatim", [](command_line& cl) { cl.keep_verbatim = true; }},
-    {"--keep-ellipsis", [](command_line& cl) { cl.keep_ellipsis = true; }},
+    {"--encoding=", choose_encoding},
+    {"--keep-verbatim",
+     [](command_line& cl, std::string_view) {
+       cl.keep_verbatim = true;
+       return true;
+     }},
+    {"--keep-ellipsis",
+     [](command_line& cl, std::string_view) {
+       cl.keep_ellipsis = true;
+       return true;
+     }},
 };
 
-const long_option* find_long_option(std::string_view arg) {
+// The long option that `arg` is, with its value, or null.
+const long_option* find_long_option(std::string_view arg, std::string_view* value = nullptr) {
   for (const auto& option : LONG_OPTIONS) {
-    if (arg == option.name) return &option;
+    const bool takes_value = option.name.back() == '=';
+    if (takes_value ? arg.substr(0, option.name.size()) == option.name : arg == option.name) {
+      if (value != nullptr) *value = arg.substr(option.name.size());
+      return &option;
+    }
   }
   return nullptr;
 }
@@ -106,6 +137,20 @@ int convert_file(const command_line& cl) {
     return 1;
   }
   in.seek(0);
+  text_encoding encoding =
+      cl.encoding == encoding_choice::utf8 ? text_encoding::utf8 : text_encoding::shift_jis;
+  if (cl.encoding == encoding_choice::automatic) {
+    const bool utf8 = detect_utf8(in);
+    if (in.failed()) {
+      std::fprintf(stderr, "cannot read %s.\n", input_name.c_str());
+      return 1;
+    }
+    in.seek(0);
+    if (utf8) {
+      encoding = text_encoding::utf8;
+      std::fputs("input is UTF-8\n", stderr);
+    }
+  }
   in.set_mode(crlf ? read_mode::text : read_mode::binary);
 
   const bool to_stdout = cl.output_name.empty();
@@ -125,6 +170,7 @@ int convert_file(const command_line& cl) {
 
   scanner s;
   s.punct_style = cl.punct_style;
+  s.encoding = encoding;
   s.keep_verbatim = cl.keep_verbatim;
   s.keep_ellipsis = cl.keep_ellipsis;
   convert(s, in, out);
@@ -151,7 +197,9 @@ void print_usage() {
 
 bool parse_arguments(int argc, char** argv, command_line& cl) {
   for (int i = 1; i < argc; ++i) {
-    if (const long_option* option = find_long_option(argv[i])) option->apply(cl);
+    std::string_view value;
+    const long_option* option = find_long_option(argv[i], &value);
+    if (option != nullptr && !option->apply(cl, value)) return false;
   }
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];

@@ -8,6 +8,8 @@
 
 namespace tenmaru {
 
+enum class encoding_choice { automatic, shift_jis, utf8 };
+
 struct command_line {
   int punct_style = DEFAULT_PUNCT_STYLE;
   std::string input_name;
@@ -17,6 +19,7 @@ struct command_line {
   // Set by long options, wherever they stand on the command line.
   bool keep_verbatim = false;
   bool keep_ellipsis = false;
+  encoding_choice encoding = encoding_choice::automatic;
 };
 
 // Reads the options and file names and reports each on standard error: first the long options

@@ -26,12 +26,21 @@ int handle_blank_run(scanner& s, input_stream& in, output_stream& out) {
 // With keep_ellipsis the spaces before an ellipsis stay.
 int blank_run_is_dropped(const scanner& s, input_stream& in, int c) {
   if (c == ',') return 1;
-  if (c != '.' && c != MARK_LEAD) return 0;
+  if (c == '.') {
+    if (!s.keep_ellipsis) return 1;
+    const stream_pos q = in.tell();
+    const int t = in.read();
+    in.seek(q);
+    return t == '.' ? 0 : 1;
+  }
+  if (c < 0x80) return 0;
+  // One of the four marks of the source's encoding: look at the bytes after its first.
+  unsigned char bytes[3] = {static_cast<unsigned char>(c)};
+  const std::size_t size = mark_bytes(s.encoding, IDEOGRAPHIC_COMMA).size;
   const stream_pos q = in.tell();
-  const int t = in.read();
+  for (std::size_t i = 1; i < size; ++i) bytes[i] = static_cast<unsigned char>(in.read());
   in.seek(q);
-  if (c == '.') return (s.keep_ellipsis && t == '.') ? 0 : 1;
-  return (t >= 0x41 && t <= 0x44) ? 1 : 0;
+  return find_mark(s.encoding, bytes, size) >= 0 ? 1 : 0;
 }
 
 }  // namespace tenmaru

@@ -50,7 +50,7 @@ class environment_name {
 
 // Copies the rest of a bracket or brace group whose opening byte is in the text already,
 // counting only its own kind of bracket. False when the input ends inside.
-bool copy_group(input_stream& in, command_text& text, int open, int close) {
+bool copy_group(const scanner& s, input_stream& in, command_text& text, int open, int close) {
   int depth = 1;
   while (depth > 0) {
     in.release();
@@ -62,7 +62,7 @@ bool copy_group(input_stream& in, command_text& text, int open, int close) {
     } else if (c == close) {
       --depth;
     } else {
-      append_second_byte(in, text, c);
+      append_second_byte(s, in, text, c);
     }
   }
   return true;
@@ -91,7 +91,7 @@ int handle_control_sequence(scanner& s, input_stream& in, output_stream& out) {
       return 0;
     }
     text.append(c);
-    append_second_byte(in, text, c);
+    append_second_byte(s, in, text, c);
   }
 
   // A single-character control sequence: \\ \, \$ \{ \[ and the like. Its second character is
@@ -135,7 +135,7 @@ int read_environment(scanner& s, input_stream& in, output_stream&, const char** 
     }
     text.append(c);
     if (c == '{') break;
-    append_second_byte(in, text, c);
+    append_second_byte(s, in, text, c);
   }
   environment_name name;
   for (;;) {
@@ -148,7 +148,7 @@ int read_environment(scanner& s, input_stream& in, output_stream&, const char** 
     text.append(c);
     if (c == '}') break;
     name.append(c);
-    if (is_lead_byte(c)) {
+    if (takes_second_byte(s, c)) {
       const int t = in.read();
       if (t == END_OF_INPUT) continue;
       text.append(t);
@@ -179,7 +179,7 @@ int copy_argument_groups(scanner& s, input_stream& in, output_stream&) {
       break;
     }
     text.append(c);
-    if (!copy_group(in, text, c, c == '[' ? ']' : '}')) break;
+    if (!copy_group(s, in, text, c, c == '[' ? ']' : '}')) break;
   }
   text.write_out();
   return 0;

@@ -5,7 +5,7 @@ namespace tenmaru {
 
 // Only the dollar sign is looked at: it is never the second byte of a Shift-JIS character, and a
 // backslash does not escape it.
-int copy_inline_math(scanner&, input_stream& in, output_stream& out) {
+int copy_inline_math(scanner& s, input_stream& in, output_stream& out) {
   out.put('$');
   int c = in.read();
   if (c == END_OF_INPUT) return 0;
@@ -23,7 +23,7 @@ int copy_inline_math(scanner&, input_stream& in, output_stream& out) {
     c = in.read();
     if (c != END_OF_INPUT) {
       out.put(c);
-      copy_second_byte(in, out, c);
+      copy_second_byte(s, in, out, c);
     }
   }
   return 0;

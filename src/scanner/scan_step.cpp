@@ -9,24 +9,59 @@ constexpr int SPACE = 0x20;
 constexpr int TAB = 0x09;
 constexpr int LINE_FEED = 0x0A;
 
-// The second bytes of the marks written in each style (all four marks begin with MARK_LEAD).
+// The marks written in each style.
 struct style_marks {
-  unsigned char comma;
-  unsigned char period;
+  mark_kind comma;
+  mark_kind period;
 };
 
 constexpr style_marks style_table[PUNCT_STYLE_COUNT] = {
-    {0x43, 0x42},  // 1: ， and 。
-    {0x43, 0x44},  // 2: ， and ．
-    {0x41, 0x42},  // 3: 、 and 。
-    {0x41, 0x44},  // 4: 、 and ．
+    {FULLWIDTH_COMMA, IDEOGRAPHIC_FULL_STOP},    // 1: ， and 。
+    {FULLWIDTH_COMMA, FULLWIDTH_FULL_STOP},      // 2: ， and ．
+    {IDEOGRAPHIC_COMMA, IDEOGRAPHIC_FULL_STOP},  // 3: 、 and 。
+    {IDEOGRAPHIC_COMMA, FULLWIDTH_FULL_STOP},    // 4: 、 and ．
 };
 
 const style_marks& marks_of(const scanner& s) { return style_table[s.punct_style - 1]; }
 
-// The second bytes that make MARK_LEAD one of the four marks.
-constexpr bool is_comma_mark(int second) { return second == 0x41 || second == 0x43; }
-constexpr bool is_period_mark(int second) { return second == 0x42 || second == 0x44; }
+int mark_result(int kind) {
+  return is_comma_kind(static_cast<mark_kind>(kind)) ? MARK_COMMA : MARK_PERIOD;
+}
+
+// A Shift-JIS character: one of the four marks, or written whole.
+int classify_shift_jis_character(input_stream& in, int c, output_stream& out) {
+  const int t = in.read();
+  const unsigned char bytes[2] = {static_cast<unsigned char>(c), static_cast<unsigned char>(t)};
+  const int kind = t == END_OF_INPUT ? -1 : find_mark(text_encoding::shift_jis, bytes, 2);
+  if (kind >= 0) return mark_result(kind);
+  out.put(c);
+  if (t != END_OF_INPUT) out.put(t);
+  return MARK_NONE;
+}
+
+// A well-formed UTF-8 sequence is one character: one of the four marks, or written whole.
+// Returns -1, reading nothing, when `c` begins none: it is then a byte of its own.
+int classify_utf8_character(input_stream& in, int c, output_stream& out) {
+  const utf8_lead lead = utf8_lead_of(c);
+  if (lead.continuation == 0) return -1;
+  const stream_pos q = in.tell();
+  unsigned char bytes[4] = {static_cast<unsigned char>(c)};
+  for (int i = 1; i <= lead.continuation; ++i) {
+    const int t = in.read();
+    const bool ok =
+        i == 1 ? (t >= lead.first_low && t <= lead.first_high) : is_utf8_continuation(t);
+    if (!ok) {
+      in.seek(q);
+      return -1;
+    }
+    bytes[i] = static_cast<unsigned char>(t);
+  }
+  const std::size_t size = 1 + static_cast<std::size_t>(lead.continuation);
+  const int kind = find_mark(text_encoding::utf8, bytes, size);
+  if (kind >= 0) return mark_result(kind);
+  out.write(bytes, size);
+  return MARK_NONE;
+}
 
 // Skips the spaces and tabs after a written mark; a line feed ends the skip.
 void skip_blanks_after_mark(input_stream& in) {
@@ -40,9 +75,9 @@ void skip_blanks_after_mark(input_stream& in) {
   in.seek(p);
 }
 
-void emit_mark(unsigned char second, output_stream& out, input_stream& in) {
-  out.put(MARK_LEAD);
-  out.put(second);
+void emit_mark(const scanner& s, mark_kind kind, output_stream& out, input_stream& in) {
+  const encoded_mark& mark = mark_bytes(s.encoding, kind);
+  out.write(mark.bytes, mark.size);
   skip_blanks_after_mark(in);
 }
 
@@ -67,7 +102,7 @@ int scan_step(scanner& s, input_stream& in, output_stream& out) {
   }
   if (s.in_math) {
     out.put(c);
-    copy_second_byte(in, out, c);
+    copy_second_byte(s, in, out, c);
     return 1;
   }
   switch (classify_char(s, in, c, out)) {
@@ -90,14 +125,17 @@ int classify_char(scanner& s, input_stream& in, int c, output_stream& out) {
     }
     return c == ',' ? MARK_COMMA : MARK_PERIOD;
   }
-  if (is_lead_byte(c)) {
+  // A multi-byte character, a mark included, clears after_word.
+  if (s.encoding == text_encoding::shift_jis && is_lead_byte(c)) {
     s.after_word = 0;
-    const int t = in.read();
-    if (c == MARK_LEAD && is_comma_mark(t)) return MARK_COMMA;
-    if (c == MARK_LEAD && is_period_mark(t)) return MARK_PERIOD;
-    out.put(c);
-    if (t != END_OF_INPUT) out.put(t);
-    return MARK_NONE;
+    return classify_shift_jis_character(in, c, out);
+  }
+  if (s.encoding == text_encoding::utf8) {
+    const int result = classify_utf8_character(in, c, out);
+    if (result >= 0) {
+      s.after_word = 0;
+      return result;
+    }
   }
   if (is_ascii_alnum(c)) {
     s.after_word = 1;
@@ -120,11 +158,11 @@ int next_is_alnum(input_stream& in) {
 }
 
 void emit_comma(scanner& s, output_stream& out, input_stream& in) {
-  emit_mark(marks_of(s).comma, out, in);
+  emit_mark(s, marks_of(s).comma, out, in);
 }
 
 void emit_period(scanner& s, output_stream& out, input_stream& in) {
-  emit_mark(marks_of(s).period, out, in);
+  emit_mark(s, marks_of(s).period, out, in);
 }
 
 int copy_ellipsis(scanner& s, input_stream& in, output_stream& out) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "scanner/encoding.h"
 #include "stream/input_stream.h"
 #include "stream/output_stream.h"
 
@@ -19,9 +20,6 @@ enum : int { MARK_NONE = 0, MARK_COMMA = 1, MARK_PERIOD = 2 };
 
 inline constexpr int DEFAULT_PUNCT_STYLE = 1;
 inline constexpr int PUNCT_STYLE_COUNT = 4;
-
-// The first byte of each of the four marks 、。，． (0x81 0x41 to 0x81 0x44).
-inline constexpr int MARK_LEAD = 0x81;
 
 // A Shift-JIS lead byte begins a two-byte character; its second byte is never read as ASCII.
 constexpr bool is_lead_byte(int c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -75,6 +73,7 @@ class command_text {
 
 struct scanner {
   int punct_style = DEFAULT_PUNCT_STYLE;  // 1 to 4, set from the command line
+  text_encoding encoding = text_encoding::shift_jis;
   int in_math = 0;     // inside \[ \], \( \) or a math environment: text is copied unchanged
   int after_word = 0;  // the last byte that set or cleared it was an ASCII letter or digit
   command_text command_buffer;
@@ -84,15 +83,19 @@ struct scanner {
   int keep_ellipsis = 0;  // a run of two or more ASCII full stops is not punctuation
 };
 
-// A lead byte takes the byte after it along: wherever bytes are taken one at a time, the second
-// byte of a Shift-JIS character is never seen as ASCII (a brace, a bracket, a backslash).
-inline void copy_second_byte(input_stream& in, output_stream& out, int c) {
-  if (!is_lead_byte(c)) return;
+// In Shift-JIS a lead byte takes the byte after it along: wherever bytes are taken one at a
+// time, the second byte of a character is never seen as ASCII (a brace, a bracket, a
+// backslash). In UTF-8 no byte of a multi-byte character is ASCII, so bytes go one by one.
+inline bool takes_second_byte(const scanner& s, int c) {
+  return s.encoding == text_encoding::shift_jis && is_lead_byte(c);
+}
+inline void copy_second_byte(const scanner& s, input_stream& in, output_stream& out, int c) {
+  if (!takes_second_byte(s, c)) return;
   const int t = in.read();
   if (t != END_OF_INPUT) out.put(t);
 }
-inline void append_second_byte(input_stream& in, command_text& text, int c) {
-  if (!is_lead_byte(c)) return;
+inline void append_second_byte(const scanner& s, input_stream& in, command_text& text, int c) {
+  if (!takes_second_byte(s, c)) return;
   const int t = in.read();
   if (t != END_OF_INPUT) text.append(t);
 }

@@ -26,10 +26,10 @@ struct character {
   bool operator==(const character&) const = default;
 };
 
-character read_character(input_stream& in) {
+character read_character(const scanner& s, input_stream& in) {
   character ch;
   ch.first = in.read();
-  if (is_lead_byte(ch.first)) ch.second = in.read();
+  if (takes_second_byte(s, ch.first)) ch.second = in.read();
   return ch;
 }
 
@@ -39,11 +39,11 @@ void write_character(output_stream& out, const character& ch) {
 }
 
 // Copies the rest of an optional [...] group of \lstinline, whose '[' was written.
-void copy_bracket_group(input_stream& in, output_stream& out) {
+void copy_bracket_group(const scanner& s, input_stream& in, output_stream& out) {
   int depth = 1;
   while (depth > 0) {
     in.release();
-    const character ch = read_character(in);
+    const character ch = read_character(s, in);
     if (ch.first == END_OF_INPUT) return;
     write_character(out, ch);
     if (ch.first == '[') ++depth;
@@ -70,12 +70,12 @@ int is_verbatim_command(std::string_view name) {
 // From the end of \begin{NAME} up to and including the exact text \end{NAME}, or to the end of
 // the input. The text to find begins with its only backslash, so a failed partial match can only
 // start again at a backslash.
-int copy_verbatim_body(scanner&, input_stream& in, output_stream& out, std::string_view name) {
+int copy_verbatim_body(scanner& s, input_stream& in, output_stream& out, std::string_view name) {
   const std::string end = "\\end{" + std::string(name) + "}";
   std::size_t matched = 0;
   while (matched < end.size()) {
     in.release();
-    const character ch = read_character(in);
+    const character ch = read_character(s, in);
     if (ch.first == END_OF_INPUT) return 0;
     write_character(out, ch);
     if (ch.second == END_OF_INPUT && ch.first == static_cast<unsigned char>(end[matched])) {
@@ -93,15 +93,15 @@ int copy_verbatim_body(scanner&, input_stream& in, output_stream& out, std::stri
 int copy_verbatim_argument(scanner& s, input_stream& in, output_stream& out,
                            std::string_view command) {
   s.command_buffer.write_out();
-  character open = read_character(in);
+  character open = read_character(s, in);
   if (command == "verb" && open.first == '*') {
     write_character(out, open);
-    open = read_character(in);
+    open = read_character(s, in);
   }
   if (command == "lstinline" && open.first == '[') {
     write_character(out, open);
-    copy_bracket_group(in, out);
-    open = read_character(in);
+    copy_bracket_group(s, in, out);
+    open = read_character(s, in);
   }
   if (open.first == END_OF_INPUT) return 0;
   write_character(out, open);
@@ -110,7 +110,7 @@ int copy_verbatim_argument(scanner& s, input_stream& in, output_stream& out,
   if (command == "lstinline" && open.first == '{') close.first = '}';
   for (;;) {
     in.release();
-    const character ch = read_character(in);
+    const character ch = read_character(s, in);
     if (ch.first == END_OF_INPUT) return 0;
     write_character(out, ch);
     if (ch == close || ch.first == LINE_FEED) return 0;

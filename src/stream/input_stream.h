@@ -69,6 +69,16 @@ class input_stream {
   // need not be kept. The scanner calls it at the start of every step and in loops that stream.
   void release() { anchor_ = tell(); }
 
+  // For work on whole blocks: the bytes buffered from the cursor on, as stored (no text-mode
+  // translation), reading a block when none are; `size` is 0 at the end of the input.
+  const unsigned char* peek_raw(std::size_t& size) {
+    if (cursor_ == end_) fill();
+    size = end_ - cursor_;
+    return buffer_.data() + cursor_;
+  }
+  // Passes over `size` bytes of what peek_raw() gave.
+  void skip_raw(std::size_t size) { cursor_ += size; }
+
   // True after the source reported a read error; reading then ends as at the end of the input.
   bool failed() const { return failed_; }
 

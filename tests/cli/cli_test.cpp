@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "support/convert.h"
 #include "support/sjis.h"
 
 namespace tenmaru::test {
@@ -213,6 +214,50 @@ TEST_F(CommandLine, ReportsReadAndWriteFailures) {
   r = run_shell("$TENMARU in.tex >&-");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "input from in.tex\ncannot write standard output.\n");
+}
+
+TEST_F(CommandLine, ChoosesTheEncoding) {
+  const std::string utf8_source = "これは、テスト．\n";
+  const std::string utf8_style_1 = "これは，テスト。\r\n";
+  write_file("utf8.tex", utf8_source);
+  write_file("bom.tex",
+             "\xEF\xBB\xBF"
+             "a、\n");
+  write_file("ascii.tex", "a.\n");
+
+  run_result r = run({"utf8.tex", "out.tex"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "input from utf8.tex\noutput to out.tex\ninput is UTF-8\n");
+  EXPECT_EQ(read_file("out.tex"), utf8_style_1);
+
+  r = run({"bom.tex"});
+  EXPECT_EQ(r.err, "input from bom.tex\ninput is UTF-8\n");
+  EXPECT_EQ(r.out,
+            "\xEF\xBB\xBF"
+            "a，\r\n");
+
+  // Given, the encoding is not reported; pure ASCII is Shift-JIS unless UTF-8 is asked for.
+  r = run({"--encoding=utf8", "ascii.tex"});
+  EXPECT_EQ(r.err, "input from ascii.tex\n");
+  EXPECT_EQ(r.out, "a。\r\n");
+  r = run({"ascii.tex", "--encoding=auto"});
+  EXPECT_EQ(r.out, sjis("a。\r\n"));
+  r = run({"--encoding=sjis", "utf8.tex"});
+  EXPECT_EQ(r.err, "input from utf8.tex\n");
+  conversion as_shift_jis;
+  as_shift_jis.line_ends = line_end_mode::crlf_unless_after_cr;
+  EXPECT_EQ(r.out, convert_bytes(utf8_source, as_shift_jis));
+
+  r = run({"--encoding=latin1", "utf8.tex", "out2.tex"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "unknown encoding latin1: use auto, sjis or utf8.\n");
+  EXPECT_FALSE(exists("out2.tex"));
+  r = run({"--encoding=", "utf8.tex"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "unknown encoding : use auto, sjis or utf8.\n");
+  r = run({"--encoding", "ascii.tex"});  // without a value it is no option this program knows
+  EXPECT_EQ(r.err, "unknown option --input from ascii.tex\n");
 }
 
 TEST_F(CommandLine, UsesLongFileNamesWhole) {

@@ -195,6 +195,22 @@ std::vector<fs::path> corpus_documents() {
 
 using Corpus = cli_test;
 
+TEST_F(Corpus, ConvertsTheUtf8FormOfEachDocumentAlike) {
+  const std::vector<fs::path> documents = corpus_documents();
+  if (documents.empty()) GTEST_SKIP() << "no corpus at " << TENMARU_CORPUS_DIR;
+  for (const auto& document : documents) {
+    write_file("utf8.tex", utf8_of_sjis(read_bytes(document.string())));
+    for (const char* style : {"-1", "-2", "-3", "-4"}) {
+      const std::string what = document.filename().string() + " " + style;
+      const run_result from_utf8 = run({style, "utf8.tex", "utf8-out.tex"});
+      ASSERT_EQ(from_utf8.status, 0) << what;
+      EXPECT_NE(from_utf8.err.find("input is UTF-8\n"), std::string::npos) << what;
+      ASSERT_EQ(run({style, document.string(), "sjis-out.tex"}).status, 0) << what;
+      EXPECT_TRUE(sjis(read_file("utf8-out.tex")) == read_file("sjis-out.tex")) << what;
+    }
+  }
+}
+
 TEST_F(Corpus, KeepVerbatimLeavesEveryVerbatimBodyAsItWas) {
   const std::vector<fs::path> documents = corpus_documents();
   if (documents.empty()) GTEST_SKIP() << "no corpus at " << TENMARU_CORPUS_DIR;

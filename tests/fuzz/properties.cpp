@@ -8,15 +8,17 @@ namespace {
 
 constexpr unsigned char CTRL_Z = 0x1A;
 
-// An input with no comma or full stop (ASCII or Shift-JIS, at any offset), no space and no tab
-// has nothing to convert.
-bool has_nothing_to_convert(std::string_view input) {
+// An input with no comma or full stop (ASCII, or a mark of its encoding at any offset), no
+// space and no tab has nothing to convert.
+bool has_nothing_to_convert(std::string_view input, text_encoding encoding) {
+  const std::size_t mark_size = mark_bytes(encoding, IDEOGRAPHIC_COMMA).size;
   for (std::size_t i = 0; i < input.size(); ++i) {
     const auto c = static_cast<unsigned char>(input[i]);
     if (c == ',' || c == '.' || c == ' ' || c == '\t') return false;
-    if (c == 0x81 && i + 1 < input.size()) {
-      const auto t = static_cast<unsigned char>(input[i + 1]);
-      if (t >= 0x41 && t <= 0x44) return false;
+    if (i + mark_size <= input.size() &&
+        find_mark(encoding, reinterpret_cast<const unsigned char*>(input.data() + i), mark_size) >=
+            0) {
+      return false;
     }
   }
   return true;
@@ -45,6 +47,7 @@ std::string check_properties(std::string_view data) {
   how.mode = (options & 4) ? read_mode::text : read_mode::binary;
   how.keep_verbatim = (options & 8) != 0;
   how.keep_ellipsis = (options & 16) != 0;
+  how.encoding = (options & 32) ? text_encoding::utf8 : text_encoding::shift_jis;
 
   const std::string reference = convert_bytes(input, how);
   if (convert_bytes(input, how) != reference) return "a second conversion differs";
@@ -58,7 +61,7 @@ std::string check_properties(std::string_view data) {
     }
   }
 
-  if (has_nothing_to_convert(input)) {
+  if (has_nothing_to_convert(input, how.encoding)) {
     const std::string expected =
         how.mode == read_mode::text ? read_as_text(input) : std::string(input);
     if (reference != expected) return "an input with nothing to convert changed";

@@ -12,6 +12,7 @@ measured_conversion convert_measured(std::string_view input, const conversion& h
   output_stream out(sink, how.line_ends);
   scanner s;
   s.punct_style = how.style;
+  s.encoding = how.encoding;
   s.keep_verbatim = how.keep_verbatim;
   s.keep_ellipsis = how.keep_ellipsis;
   convert(s, in, out);

@@ -17,6 +17,7 @@ struct conversion {
   line_end_mode line_ends = line_end_mode::as_is;
   std::size_t block_size = input_stream::DEFAULT_BLOCK_SIZE;
   bool seekable = true;
+  text_encoding encoding = text_encoding::shift_jis;
   bool keep_verbatim = false;
   bool keep_ellipsis = false;
 };
@@ -31,7 +32,7 @@ struct measured_conversion {
 measured_conversion convert_measured(std::string_view input, const conversion& how = {});
 
 // A row of a conversion table: the input and the expected output are written in UTF-8 and
-// converted as Shift-JIS.
+// converted as Shift-JIS, unless the conversion itself is of UTF-8.
 struct conversion_case {
   int style;
   std::string input;

@@ -40,6 +40,15 @@ std::string sjis(std::string_view utf8) {
   return out;
 }
 
+std::string utf8_of_sjis(std::string_view sjis_text) {
+  std::string out;
+  if (!iconv_all("UTF-8", "CP932", sjis_text, out)) {
+    std::fprintf(stderr, "test text is not Shift-JIS\n");
+    std::abort();
+  }
+  return out;
+}
+
 std::string readable(std::string_view bytes) {
   std::string shown;
   std::size_t i = 0;

@@ -31,7 +31,8 @@ TEST(KeepVerbatim, CopiesTheBodiesOfVerbatimEnvironments) {
   for (const char* name : {"verbatim", "verbatim*", "Verbatim", "Verbatim*", "BVerbatim",
                            "LVerbatim", "lstlisting", "minted", "comment"}) {
     const std::string env = name;
-    const std::string body = "\\begin{" + env + "}author = {a}, .  .  . \\left. 、\\end{" + env + "}";
+    const std::string body =
+        "\\begin{" + env + "}author = {a}, .  .  . \\left. 、\\end{" + env + "}";
     cases.push_back({1, body + "、", body + "，"});
   }
   check_table(cases, keeping_verbatim());
@@ -113,9 +114,9 @@ TEST(KeepEllipsis, RunsOfFullStopsAreNotPunctuation) {
           {1, "あ....", "あ...."},
           {1, "wait... a..b", "wait... a..b"},
           {1, "あ ... い", "あ ... い"},  // the blanks before and after it stay
-          {1, "あ.", "あ。"},              // a single full stop is still one
+          {1, "あ.", "あ。"},             // a single full stop is still one
           {1, "あ. ..", "あ。.."},
-          {1, "a...,b", "a...，b"},        // after it after_word is 0
+          {1, "a...,b", "a...，b"},  // after it after_word is 0
           {1, "\\[x ...\\]", "\\[x ...\\]"},
           {1, "あ、...", "あ，..."},
       },

@@ -1,0 +1,81 @@
+#include "scanner/encoding.h"
+
+namespace tenmaru {
+
+namespace {
+
+constexpr encoded_mark SHIFT_JIS_MARKS[MARK_KIND_COUNT] = {
+    {2, {0x81, 0x41}},  // 、
+    {2, {0x81, 0x42}},  // 。
+    {2, {0x81, 0x43}},  // ，
+    {2, {0x81, 0x44}},  // ．
+};
+
+constexpr encoded_mark UTF8_MARKS[MARK_KIND_COUNT] = {
+    {3, {0xE3, 0x80, 0x81}},  // 、 U+3001
+    {3, {0xE3, 0x80, 0x82}},  // 。 U+3002
+    {3, {0xEF, 0xBC, 0x8C}},  // ， U+FF0C
+    {3, {0xEF, 0xBC, 0x8E}},  // ． U+FF0E
+};
+
+constexpr unsigned char UTF8_BYTE_ORDER_MARK[] = {0xEF, 0xBB, 0xBF};
+
+}  // namespace
+
+const encoded_mark& mark_bytes(text_encoding encoding, mark_kind kind) {
+  return encoding == text_encoding::utf8 ? UTF8_MARKS[kind] : SHIFT_JIS_MARKS[kind];
+}
+
+int find_mark(text_encoding encoding, const unsigned char* bytes, std::size_t size) {
+  for (int kind = 0; kind < MARK_KIND_COUNT; ++kind) {
+    const encoded_mark& mark = mark_bytes(encoding, static_cast<mark_kind>(kind));
+    if (mark.size != size) continue;
+    std::size_t i = 0;
+    while (i < size && bytes[i] == mark.bytes[i]) ++i;
+    if (i == size) return kind;
+  }
+  return -1;
+}
+
+void utf8_validator::feed(const unsigned char* bytes, std::size_t size) {
+  for (std::size_t i = 0; i < size && valid_; ++i) {
+    const unsigned char c = bytes[i];
+    if (pending_ > 0) {
+      const bool ok = first_ ? (c >= low_ && c <= high_) : is_utf8_continuation(c);
+      valid_ = ok;
+      first_ = false;
+      --pending_;
+      continue;
+    }
+    if (c < 0x80) continue;
+    const utf8_lead lead = utf8_lead_of(c);
+    valid_ = lead.continuation > 0;
+    multibyte_ = true;
+    pending_ = lead.continuation;
+    first_ = true;
+    low_ = lead.first_low;
+    high_ = lead.first_high;
+  }
+}
+
+bool detect_utf8(input_stream& in) {
+  utf8_validator validator;
+  std::size_t seen = 0;
+  bool byte_order_mark = true;
+  for (;;) {
+    std::size_t size = 0;
+    const unsigned char* bytes = in.peek_raw(size);
+    if (size == 0) break;
+    for (std::size_t i = 0; seen + i < sizeof UTF8_BYTE_ORDER_MARK && i < size; ++i) {
+      byte_order_mark = byte_order_mark && bytes[i] == UTF8_BYTE_ORDER_MARK[seen + i];
+    }
+    if (byte_order_mark && seen + size >= sizeof UTF8_BYTE_ORDER_MARK) return true;
+    validator.feed(bytes, size);
+    in.skip_raw(size);
+    seen += size;
+    if (validator.failed()) return false;
+  }
+  return validator.valid() && validator.has_multibyte();
+}
+
+}  // namespace tenmaru
