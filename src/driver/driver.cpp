@@ -4,9 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "driver/output_file.h"
 #include "platform/platform.h"
-#include "stream/file_streams.h"
+
+#ifndef TENMARU_VERSION
+#error "TENMARU_VERSION must give the program's version"
+#endif
 
 namespace tenmaru {
 
@@ -32,34 +34,20 @@ constexpr const char* STYLE_MESSAGES[PUNCT_STYLE_COUNT] = {
     "use \x81\x41 and \x81\x44\n",
 };
 
-constexpr const char* STANDARD_OUTPUT_NAME = "standard output";
+void write_usage(std::FILE* to) {
+  for (const char* line : USAGE_LINES) std::fputs(line, to);
+}
 
-// A C file that is closed once, with the result of the closing checked.
-class c_file {
- public:
-  explicit c_file(std::FILE* file) : file_(file) {}
-  c_file(const c_file&) = delete;
-  c_file& operator=(const c_file&) = delete;
-  ~c_file() { close(); }
-  std::FILE* get() const { return file_; }
-  bool close() {
-    std::FILE* file = file_;
-    file_ = nullptr;
-    return file == nullptr || std::fclose(file) == 0;
+void say(const std::string& message) { std::fputs(message.c_str(), stderr); }
+
+bool choose_mode(command_line& cl, run_mode mode) {
+  if (cl.mode != run_mode::convert && cl.mode != mode) {
+    say("--check and --in-place do not go together.\n");
+    return false;
   }
-
- private:
-  std::FILE* file_;
-};
-
-// The long options. Every other argument that begins with "--" is an unknown option like any
-// other ("unknown option --"), as it always was.
-// A name that ends in '=' takes the rest of the argument as its value; apply() returns false
-// for a value it does not take, after saying so.
-struct long_option {
-  std::string_view name;
-  bool (*apply)(command_line& cl, std::string_view value);
-};
+  cl.mode = mode;
+  return true;
+}
 
 bool choose_encoding(command_line& cl, std::string_view value) {
   if (value == "auto") {
@@ -69,23 +57,68 @@ bool choose_encoding(command_line& cl, std::string_view value) {
   } else if (value == "utf8") {
     cl.encoding = encoding_choice::utf8;
   } else {
-    std::fprintf(stderr, "unknown encoding %.*s: use auto, sjis or utf8.\n",
-                 static_cast<int>(value.size()), value.data());
+    say("unknown encoding " + std::string(value) + ": use auto, sjis or utf8.\n");
     return false;
   }
   return true;
 }
 
+bool add_text_commands(command_line& cl, std::string_view value) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    const std::string_view name = value.substr(start, comma - start);
+    if (name.empty()) {
+      say("--text-command=" + std::string(value) + ": a command name is empty.\n");
+      return false;
+    }
+    cl.text_commands.emplace_back(name);
+    if (comma == std::string_view::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// The long options. A name that ends in '=' takes the rest of the argument as its value;
+// apply() returns false, after saying why, for a value it does not take. Every other argument
+// that begins with "--" is an unknown option like any other ("unknown option --").
+struct long_option {
+  std::string_view name;
+  std::string_view value;  // how its value is written, for the help text
+  std::string_view help;
+  bool (*apply)(command_line& cl, std::string_view value);
+};
+
 constexpr long_option LONG_OPTIONS[] = {
-    {"--encoding=", choose_encoding},
-    {"--keep-verbatim",
+    {"--check", "", "report what a conversion would change, write nothing",
+     [](command_line& cl, std::string_view) { return choose_mode(cl, run_mode::check); }},
+    {"--in-place", "", "convert every named file in place",
+     [](command_line& cl, std::string_view) { return choose_mode(cl, run_mode::in_place); }},
+    {"--keep-line-ends", "", "keep LF line ends as they are",
+     [](command_line& cl, std::string_view) {
+       cl.keep_line_ends = true;
+       return true;
+     }},
+    {"--text-command=", "NAME[,NAME...]", "convert the arguments of these commands too",
+     add_text_commands},
+    {"--encoding=", "auto|sjis|utf8", "the encoding of the input (default auto)", choose_encoding},
+    {"--keep-verbatim", "", "leave verbatim environments and \\verb arguments unchanged",
      [](command_line& cl, std::string_view) {
        cl.keep_verbatim = true;
        return true;
      }},
-    {"--keep-ellipsis",
+    {"--keep-ellipsis", "", "leave runs of ASCII full stops unchanged",
      [](command_line& cl, std::string_view) {
        cl.keep_ellipsis = true;
+       return true;
+     }},
+    {"--help", "", "show this message and exit",
+     [](command_line& cl, std::string_view) {
+       cl.show_help = true;
+       return true;
+     }},
+    {"--version", "", "show the version and exit",
+     [](command_line& cl, std::string_view) {
+       cl.show_version = true;
        return true;
      }},
 };
@@ -102,6 +135,18 @@ const long_option* find_long_option(std::string_view arg, std::string_view* valu
   return nullptr;
 }
 
+void print_help() {
+  write_usage(stdout);
+  for (const auto& option : LONG_OPTIONS) {
+    std::string line(option.name);
+    line += option.value;
+    line += ": ";
+    line += option.help;
+    line += '\n';
+    std::fputs(line.c_str(), stdout);
+  }
+}
+
 void take_option(const char* arg, command_line& cl) {
   const char option = arg[1];
   if (option == '\0') {
@@ -116,84 +161,45 @@ void take_option(const char* arg, command_line& cl) {
   }
 }
 
-// The second part of the run, once the command line is read: the input is opened and probed
-// before the output is opened, so that a missing or unreadable input never touches the output.
-int convert_file(const command_line& cl) {
-  const std::string& input_name = cl.input_name;
-  if (platform::is_directory(input_name)) {
-    std::fprintf(stderr, "cannot read %s.\n", input_name.c_str());
-    return 1;
+// A file name: the input, then the output; with --check or --in-place, every one is an input.
+bool take_name(const char* arg, command_line& cl) {
+  if (cl.mode != run_mode::convert) {
+    cl.files.emplace_back(arg);
+    std::fprintf(stderr, "input from %s\n", arg);
+  } else if (cl.name_count == 2) {
+    std::fputs("Too many file name specified.\n", stdout);
+    std::fflush(stdout);
+    print_usage();
+    return false;
+  } else if (cl.name_count == 0) {
+    cl.input_name = arg;
+    std::fprintf(stderr, "input from %s\n", arg);
+  } else {
+    cl.output_name = arg;
+    std::fprintf(stderr, "output to %s\n", arg);
   }
-  c_file input_file(platform::open_file(input_name, "rb"));
-  if (input_file.get() == nullptr) {
-    std::fprintf(stderr, "file %s not found.\n", input_name.c_str());
-    return 1;
-  }
-  file_source source(input_file.get(), platform::is_regular_file(input_name));
-  input_stream in(source);
-  const bool crlf = has_crlf_line_ends(in) != 0;
-  if (in.failed()) {
-    std::fprintf(stderr, "cannot read %s.\n", input_name.c_str());
-    return 1;
-  }
-  in.seek(0);
-  text_encoding encoding =
-      cl.encoding == encoding_choice::utf8 ? text_encoding::utf8 : text_encoding::shift_jis;
-  if (cl.encoding == encoding_choice::automatic) {
-    const bool utf8 = detect_utf8(in);
-    if (in.failed()) {
-      std::fprintf(stderr, "cannot read %s.\n", input_name.c_str());
-      return 1;
-    }
-    in.seek(0);
-    if (utf8) {
-      encoding = text_encoding::utf8;
-      std::fputs("input is UTF-8\n", stderr);
-    }
-  }
-  in.set_mode(crlf ? read_mode::text : read_mode::binary);
-
-  const bool to_stdout = cl.output_name.empty();
-  const std::string& output_label = to_stdout ? STANDARD_OUTPUT_NAME : cl.output_name;
-  if (!to_stdout && platform::same_file(input_name, cl.output_name)) {
-    std::fprintf(stderr, "cannot write %s: it is the input file.\n", cl.output_name.c_str());
-    return 1;
-  }
-  output_file named_output;
-  if (!to_stdout && !named_output.open(cl.output_name)) {
-    std::fprintf(stderr, "cannot open %s.\n", cl.output_name.c_str());
-    return 1;
-  }
-  file_sink sink(to_stdout ? stdout : named_output.stream());
-  // A CR LF pair read in binary mode stays CR LF; every other line feed is written as CR LF.
-  output_stream out(sink, crlf ? line_end_mode::crlf : line_end_mode::crlf_unless_after_cr);
-
-  scanner s;
-  s.punct_style = cl.punct_style;
-  s.encoding = encoding;
-  s.keep_verbatim = cl.keep_verbatim;
-  s.keep_ellipsis = cl.keep_ellipsis;
-  convert(s, in, out);
-
-  const bool read_ok = !in.failed() && input_file.close();
-  const bool flushed = out.flush();
-  if (!read_ok) {
-    named_output.abandon();
-    std::fprintf(stderr, "cannot read %s.\n", input_name.c_str());
-    return 1;
-  }
-  if (!flushed || !named_output.commit()) {
-    std::fprintf(stderr, "cannot write %s.\n", output_label.c_str());
-    return 1;
-  }
-  return 0;
+  ++cl.name_count;
+  return true;
 }
+
+// Converting one file twice in place would convert it twice over.
+bool names_differ(const command_line& cl) {
+  for (std::size_t i = 0; i < cl.files.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (platform::same_file(cl.files[i], cl.files[j])) {
+        say(cl.files[j] + " and " + cl.files[i] + " are the same file.\n");
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool standard_output_ok() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
 
 }  // namespace
 
-void print_usage() {
-  for (const char* line : USAGE_LINES) std::fputs(line, stderr);
-}
+void print_usage() { write_usage(stderr); }
 
 bool parse_arguments(int argc, char** argv, command_line& cl) {
   for (int i = 1; i < argc; ++i) {
@@ -201,27 +207,15 @@ bool parse_arguments(int argc, char** argv, command_line& cl) {
     const long_option* option = find_long_option(argv[i], &value);
     if (option != nullptr && !option->apply(cl, value)) return false;
   }
+  if (cl.show_help || cl.show_version) return true;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (find_long_option(arg) != nullptr) continue;
     if (arg[0] == '-') {
       take_option(arg, cl);
-      continue;
-    }
-    if (cl.name_count == 2) {
-      std::fputs("Too many file name specified.\n", stdout);
-      std::fflush(stdout);
-      print_usage();
+    } else if (!take_name(arg, cl)) {
       return false;
     }
-    if (cl.name_count == 0) {
-      cl.input_name = arg;
-      std::fprintf(stderr, "input from %s\n", arg);
-    } else {
-      cl.output_name = arg;
-      std::fprintf(stderr, "output to %s\n", arg);
-    }
-    ++cl.name_count;
   }
   return true;
 }
@@ -242,11 +236,26 @@ int run(int argc, char** argv) {
   }
   command_line cl;
   if (!parse_arguments(argc, argv, cl)) return 1;
-  if (cl.input_name.empty()) {
+  if (cl.show_help || cl.show_version) {
+    if (cl.show_help)
+      print_help();
+    else
+      std::fputs("tenmaru " TENMARU_VERSION "\n", stdout);
+    if (standard_output_ok()) return 0;
+    say("cannot write standard output.\n");
+    return 1;
+  }
+  const bool named = cl.mode == run_mode::convert ? !cl.input_name.empty() : !cl.files.empty();
+  if (!named) {
     std::fputs("Filename unspecified.\n", stderr);
     return 1;
   }
-  return convert_file(cl);
+  switch (cl.mode) {
+    case run_mode::convert: return convert_file(cl);
+    case run_mode::check: return check_files(cl);
+    case run_mode::in_place: return names_differ(cl) ? convert_files_in_place(cl) : 1;
+  }
+  return 1;
 }
 
 }  // namespace tenmaru

@@ -72,7 +72,13 @@ bool copy_group(const scanner& s, input_stream& in, command_text& text, int open
 
 int is_math_environment(std::string_view name) { return in_table(math_environments, name); }
 
-int is_text_command(std::string_view name) { return in_table(text_commands, name); }
+int is_text_command(const scanner& s, std::string_view name) {
+  if (in_table(text_commands, name)) return 1;
+  for (const auto& extra : s.extra_text_commands) {
+    if (name == extra) return 1;
+  }
+  return 0;
+}
 
 int handle_control_sequence(scanner& s, input_stream& in, output_stream& out) {
   command_text& text = s.command_buffer;
@@ -116,7 +122,7 @@ int handle_control_sequence(scanner& s, input_stream& in, output_stream& out) {
     if (read_environment(s, in, out)) s.in_math = 0;
     return 0;
   }
-  if (is_text_command(name) || s.in_math) {
+  if (is_text_command(s, name) || s.in_math) {
     text.write_out();
     return 0;
   }

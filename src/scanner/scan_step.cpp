@@ -24,16 +24,18 @@ constexpr style_marks style_table[PUNCT_STYLE_COUNT] = {
 
 const style_marks& marks_of(const scanner& s) { return style_table[s.punct_style - 1]; }
 
-int mark_result(int kind) {
+// Remembers which mark was found, for the listener of changes.
+int mark_result(scanner& s, int kind) {
+  s.mark_read = kind;
   return is_comma_kind(static_cast<mark_kind>(kind)) ? MARK_COMMA : MARK_PERIOD;
 }
 
 // A Shift-JIS character: one of the four marks, or written whole.
-int classify_shift_jis_character(input_stream& in, int c, output_stream& out) {
+int classify_shift_jis_character(scanner& s, input_stream& in, int c, output_stream& out) {
   const int t = in.read();
   const unsigned char bytes[2] = {static_cast<unsigned char>(c), static_cast<unsigned char>(t)};
   const int kind = t == END_OF_INPUT ? -1 : find_mark(text_encoding::shift_jis, bytes, 2);
-  if (kind >= 0) return mark_result(kind);
+  if (kind >= 0) return mark_result(s, kind);
   out.put(c);
   if (t != END_OF_INPUT) out.put(t);
   return MARK_NONE;
@@ -41,7 +43,7 @@ int classify_shift_jis_character(input_stream& in, int c, output_stream& out) {
 
 // A well-formed UTF-8 sequence is one character: one of the four marks, or written whole.
 // Returns -1, reading nothing, when `c` begins none: it is then a byte of its own.
-int classify_utf8_character(input_stream& in, int c, output_stream& out) {
+int classify_utf8_character(scanner& s, input_stream& in, int c, output_stream& out) {
   const utf8_lead lead = utf8_lead_of(c);
   if (lead.continuation == 0) return -1;
   const stream_pos q = in.tell();
@@ -58,27 +60,33 @@ int classify_utf8_character(input_stream& in, int c, output_stream& out) {
   }
   const std::size_t size = 1 + static_cast<std::size_t>(lead.continuation);
   const int kind = find_mark(text_encoding::utf8, bytes, size);
-  if (kind >= 0) return mark_result(kind);
+  if (kind >= 0) return mark_result(s, kind);
   out.write(bytes, size);
   return MARK_NONE;
 }
 
-// Skips the spaces and tabs after a written mark; a line feed ends the skip.
-void skip_blanks_after_mark(input_stream& in) {
+// Skips the spaces and tabs after a written mark; a line feed ends the skip. Returns how many.
+long long skip_blanks_after_mark(input_stream& in) {
+  long long skipped = -1;
   stream_pos p = 0;
   int c = 0;
   do {
     in.release();
     p = in.tell();
     c = in.read();
+    ++skipped;
   } while (c == SPACE || c == TAB);
   in.seek(p);
+  return skipped;
 }
 
-void emit_mark(const scanner& s, mark_kind kind, output_stream& out, input_stream& in) {
+void emit_mark(scanner& s, mark_kind kind, output_stream& out, input_stream& in) {
+  if (s.changes != nullptr && s.mark_read != kind) s.changes->mark_replaced(out, s.mark_read, kind);
   const encoded_mark& mark = mark_bytes(s.encoding, kind);
   out.write(mark.bytes, mark.size);
-  skip_blanks_after_mark(in);
+  const long long skipped = skip_blanks_after_mark(in);
+  if (s.changes != nullptr && skipped > 0)
+    s.changes->blanks_removed(out, skipped, false, s.mark_read);
 }
 
 }  // namespace
@@ -123,15 +131,16 @@ int classify_char(scanner& s, input_stream& in, int c, output_stream& out) {
       out.put(c);
       return MARK_NONE;
     }
+    s.mark_read = c == ',' ? ASCII_COMMA_MARK : ASCII_FULL_STOP_MARK;
     return c == ',' ? MARK_COMMA : MARK_PERIOD;
   }
   // A multi-byte character, a mark included, clears after_word.
   if (s.encoding == text_encoding::shift_jis && is_lead_byte(c)) {
     s.after_word = 0;
-    return classify_shift_jis_character(in, c, out);
+    return classify_shift_jis_character(s, in, c, out);
   }
   if (s.encoding == text_encoding::utf8) {
-    const int result = classify_utf8_character(in, c, out);
+    const int result = classify_utf8_character(s, in, c, out);
     if (result >= 0) {
       s.after_word = 0;
       return result;

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "scanner/encoding.h"
 #include "stream/input_stream.h"
@@ -71,6 +73,20 @@ class command_text {
   output_stream* out_ = nullptr;
 };
 
+// A mark as it stood in the input: one of the four (a mark_kind), or an ASCII comma or full stop.
+enum : int { ASCII_COMMA_MARK = MARK_KIND_COUNT, ASCII_FULL_STOP_MARK };
+
+// Told of every change a conversion makes, in the order of the input. When it is told, all the
+// text before the change has been handed to `out` (it may flush `out` to learn where it is).
+class change_listener {
+ public:
+  virtual ~change_listener() = default;
+  // The mark `from` (as it stood) is written as `to`, which differs from it.
+  virtual void mark_replaced(output_stream& out, int from, mark_kind to) = 0;
+  // A run of `count` blanks is dropped right before (or right after) the mark `mark`.
+  virtual void blanks_removed(output_stream& out, long long count, bool before, int mark) = 0;
+};
+
 struct scanner {
   int punct_style = DEFAULT_PUNCT_STYLE;  // 1 to 4, set from the command line
   text_encoding encoding = text_encoding::shift_jis;
@@ -81,6 +97,10 @@ struct scanner {
   // Options, all off by default.
   int keep_verbatim = 0;  // copy verbatim environments and \verb-like arguments unchanged
   int keep_ellipsis = 0;  // a run of two or more ASCII full stops is not punctuation
+  std::vector<std::string> extra_text_commands;  // more commands whose argument is text
+
+  change_listener* changes = nullptr;  // told of every change, when set
+  int mark_read = -1;                  // the mark classify_char found last, as it stood
 };
 
 // In Shift-JIS a lead byte takes the byte after it along: wherever bytes are taken one at a
@@ -145,6 +165,10 @@ int handle_blank_run(scanner& s, input_stream& in, output_stream& out);
 // Whether the run of spaces ended by `c` is dropped; the input position is kept.
 int blank_run_is_dropped(const scanner& s, input_stream& in, int c);
 
+// The mark that begins with the byte `c` just read (a mark_kind, ASCII_COMMA_MARK or
+// ASCII_FULL_STOP_MARK), or -1; the input position is kept.
+int mark_starting_with(const scanner& s, input_stream& in, int c);
+
 // Code kept as code (keep_verbatim): the body of a verbatim environment up to and including
 // its \end{NAME}, and the delimited argument of \verb, \verb* and \lstinline, copied unchanged.
 const char* verbatim_environment(std::string_view name);  // the table's entry, or null
@@ -165,7 +189,8 @@ constexpr bool is_name_delimiter(int c) {
 constexpr bool is_math_opener(int c) { return c == '[' || c == '('; }
 constexpr bool is_math_closer(int c) { return c == ']' || c == ')'; }
 int is_math_environment(std::string_view name);
-int is_text_command(std::string_view name);
+// A box or font command, or one of the extra text commands: its argument is running text.
+int is_text_command(const scanner& s, std::string_view name);
 
 // Runs scan_step to the end of the input.
 void convert(scanner& s, input_stream& in, output_stream& out);

@@ -211,6 +211,103 @@ TEST_F(Corpus, ConvertsTheUtf8FormOfEachDocumentAlike) {
   }
 }
 
+std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) return lines;
+    start = end + 1;
+  }
+}
+
+// A line as its characters, a Shift-JIS character being one.
+std::vector<std::string> characters(const std::string& line) {
+  std::vector<std::string> chars;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const std::size_t size = lead_byte(static_cast<unsigned char>(line[i])) ? 2 : 1;
+    chars.push_back(line.substr(i, size));
+    i += size - 1;
+  }
+  return chars;
+}
+
+struct reported_change {
+  int column;
+  std::string what;
+};
+
+// Applies the changes reported for one line to it, from the last to the first so that the
+// columns of the earlier ones still hold. Returns the line, or a note of what did not fit.
+std::string apply_changes(const std::string& line, const std::vector<reported_change>& changes) {
+  std::vector<std::string> chars = characters(line);
+  for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
+    const std::size_t at = static_cast<std::size_t>(change->column - 1);
+    const std::string& what = change->what;
+    if (what.rfind("removed ", 0) == 0) {
+      const std::size_t count = std::stoul(what.substr(8));
+      for (std::size_t i = at; i < at + count; ++i) {
+        if (i >= chars.size() || (chars[i] != " " && chars[i] != "\t"))
+          return "<not blanks: " + what + ">";
+      }
+      chars.erase(chars.begin() + static_cast<long>(at),
+                  chars.begin() + static_cast<long>(at + count));
+      continue;
+    }
+    const std::size_t arrow = what.find(" -> ");
+    std::string from = what.substr(0, arrow);
+    if (from.rfind("ASCII ", 0) == 0) from = from.substr(6);
+    if (arrow == std::string::npos || at >= chars.size() || chars[at] != from) {
+      return "<no " + from + " there: " + what + ">";
+    }
+    chars[at] = what.substr(arrow + 4);
+  }
+  std::string joined;
+  for (const auto& c : chars) joined += c;
+  return joined;
+}
+
+TEST_F(Corpus, CheckReportsExactlyTheChangesOfAConversion) {
+  const std::vector<fs::path> documents = corpus_documents();
+  if (documents.empty()) GTEST_SKIP() << "no corpus at " << TENMARU_CORPUS_DIR;
+  long long reported = 0;
+  for (const auto& document : documents) {
+    const std::vector<std::string> input = split_lines(without_cr(read_bytes(document.string())));
+    for (const char* style : {"-1", "-4"}) {
+      const std::string what = document.filename().string() + " " + style;
+      write_file("doc.tex", read_bytes(document.string()));
+      const run_result checked = run({"--check", style, "doc.tex"});
+      ASSERT_NE(checked.status, 1) << what << ": " << checked.err;
+      ASSERT_EQ(run({style, "doc.tex", "out.tex"}).status, 0) << what;
+      const std::vector<std::string> output = split_lines(without_cr(read_file("out.tex")));
+      ASSERT_EQ(output.size(), input.size()) << what;
+
+      std::vector<std::vector<reported_change>> changes(input.size());
+      long long reported_here = 0;
+      for (const std::string& line : split_lines(checked.out)) {
+        if (line.empty()) continue;
+        ASSERT_EQ(line.rfind("doc.tex:", 0), 0u) << line;
+        const std::size_t colon = line.find(':', 8);
+        const std::size_t space = line.find(": ", colon + 1);
+        const auto number = std::stoul(line.substr(8, colon - 8));
+        ASSERT_GE(number, 1u);
+        ASSERT_LE(number, input.size()) << line;
+        changes[number - 1].push_back(
+            {std::stoi(line.substr(colon + 1, space - colon - 1)), line.substr(space + 2)});
+        ++reported_here;
+      }
+      reported += reported_here;
+      EXPECT_EQ(checked.status, reported_here > 0 ? 2 : 0) << what;
+      for (std::size_t i = 0; i < input.size(); ++i) {
+        EXPECT_EQ(apply_changes(input[i], changes[i]), output[i])
+            << what << " line " << i + 1 << ": " << readable(input[i]);
+      }
+    }
+  }
+  EXPECT_GT(reported, 1000);
+}
+
 TEST_F(Corpus, KeepVerbatimLeavesEveryVerbatimBodyAsItWas) {
   const std::vector<fs::path> documents = corpus_documents();
   if (documents.empty()) GTEST_SKIP() << "no corpus at " << TENMARU_CORPUS_DIR;

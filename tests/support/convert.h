@@ -28,6 +28,7 @@ std::string convert_bytes(std::string_view input, const conversion& how = {});
 struct measured_conversion {
   std::string output;
   std::size_t reader_memory = 0;
+  long long changes = 0;  // as told to the scanner's listener of changes
 };
 measured_conversion convert_measured(std::string_view input, const conversion& how = {});
 
