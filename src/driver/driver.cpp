@@ -78,6 +78,12 @@ bool add_text_commands(command_line& cl, std::string_view value) {
   }
 }
 
+template <bool command_line::*flag>
+bool set_flag(command_line& cl, std::string_view) {
+  cl.*flag = true;
+  return true;
+}
+
 // The long options. A name that ends in '=' takes the rest of the argument as its value;
 // apply() returns false, after saying why, for a value it does not take. Every other argument
 // that begins with "--" is an unknown option like any other ("unknown option --").
@@ -94,33 +100,16 @@ constexpr long_option LONG_OPTIONS[] = {
     {"--in-place", "", "convert every named file in place",
      [](command_line& cl, std::string_view) { return choose_mode(cl, run_mode::in_place); }},
     {"--keep-line-ends", "", "keep LF line ends as they are",
-     [](command_line& cl, std::string_view) {
-       cl.keep_line_ends = true;
-       return true;
-     }},
+     set_flag<&command_line::keep_line_ends>},
     {"--text-command=", "NAME[,NAME...]", "convert the arguments of these commands too",
      add_text_commands},
     {"--encoding=", "auto|sjis|utf8", "the encoding of the input (default auto)", choose_encoding},
     {"--keep-verbatim", "", "leave verbatim environments and \\verb arguments unchanged",
-     [](command_line& cl, std::string_view) {
-       cl.keep_verbatim = true;
-       return true;
-     }},
+     set_flag<&command_line::keep_verbatim>},
     {"--keep-ellipsis", "", "leave runs of ASCII full stops unchanged",
-     [](command_line& cl, std::string_view) {
-       cl.keep_ellipsis = true;
-       return true;
-     }},
-    {"--help", "", "show this message and exit",
-     [](command_line& cl, std::string_view) {
-       cl.show_help = true;
-       return true;
-     }},
-    {"--version", "", "show the version and exit",
-     [](command_line& cl, std::string_view) {
-       cl.show_version = true;
-       return true;
-     }},
+     set_flag<&command_line::keep_ellipsis>},
+    {"--help", "", "show this message and exit", set_flag<&command_line::show_help>},
+    {"--version", "", "show the version and exit", set_flag<&command_line::show_version>},
 };
 
 // The long option that `arg` is, with its value, or null.

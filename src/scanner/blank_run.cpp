@@ -4,16 +4,10 @@
 namespace tenmaru {
 
 int handle_blank_run(scanner& s, input_stream& in, output_stream& out) {
-  long long spaces = 1;  // the one already read
   stream_pos p = 0;
-  int c = 0;
-  for (;;) {
-    in.release();
-    p = in.tell();
-    c = in.read();
-    if (c != ' ') break;
-    ++spaces;
-  }
+  long long more = 0;
+  const int c = read_past_spaces(in, p, more);
+  const long long spaces = 1 + more;  // with the one already read
   if (!blank_run_is_dropped(s, in, c)) {
     for (long long i = 0; i < spaces; ++i) out.put(' ');
   } else if (s.changes != nullptr) {

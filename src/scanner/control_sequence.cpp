@@ -68,6 +68,25 @@ bool copy_group(const scanner& s, input_stream& in, command_text& text, int open
   return true;
 }
 
+// Appends whole characters to the command text (and to `name`, when given) up to and including
+// the byte `stop`; false when the input ends first.
+bool gather_until(const scanner& s, input_stream& in, command_text& text, int stop,
+                  environment_name* name) {
+  for (;;) {
+    in.release();
+    const int c = in.read();
+    if (c == END_OF_INPUT) return false;
+    text.append(c);
+    if (c == stop) return true;
+    if (name != nullptr) name->append(c);
+    if (!takes_second_byte(s, c)) continue;
+    const int t = in.read();
+    if (t == END_OF_INPUT) continue;
+    text.append(t);
+    if (name != nullptr) name->append(t);
+  }
+}
+
 }  // namespace
 
 int is_math_environment(std::string_view name) { return in_table(math_environments, name); }
@@ -131,37 +150,13 @@ int handle_control_sequence(scanner& s, input_stream& in, output_stream& out) {
 
 int read_environment(scanner& s, input_stream& in, output_stream&, const char** verbatim) {
   command_text& text = s.command_buffer;
-  // Whatever stands before the brace (spaces, an optional argument) is copied along.
-  for (;;) {
-    in.release();
-    const int c = in.read();
-    if (c == END_OF_INPUT) {
-      text.write_out();
-      return 0;
-    }
-    text.append(c);
-    if (c == '{') break;
-    append_second_byte(s, in, text, c);
-  }
+  // Whatever stands before the brace (spaces, an optional argument) is copied along; only what
+  // stands between the braces is the name.
   environment_name name;
-  for (;;) {
-    in.release();
-    const int c = in.read();
-    if (c == END_OF_INPUT) {
-      text.write_out();
-      return 0;
-    }
-    text.append(c);
-    if (c == '}') break;
-    name.append(c);
-    if (takes_second_byte(s, c)) {
-      const int t = in.read();
-      if (t == END_OF_INPUT) continue;
-      text.append(t);
-      name.append(t);
-    }
-  }
+  const bool whole =
+      gather_until(s, in, text, '{', nullptr) && gather_until(s, in, text, '}', &name);
   text.write_out();
+  if (!whole) return 0;
   if (verbatim != nullptr && s.keep_verbatim) *verbatim = name.verbatim();
   return name.is_math() ? 1 : 0;
 }
@@ -171,14 +166,9 @@ int copy_argument_groups(scanner& s, input_stream& in, output_stream&) {
   for (;;) {
     // Only spaces count before and between groups; a tab or a line feed ends the search.
     stream_pos p = 0;
-    int c = 0;
-    for (;;) {
-      in.release();
-      p = in.tell();
-      c = in.read();
-      if (c != ' ') break;
-      text.append(c);
-    }
+    long long spaces = 0;
+    const int c = read_past_spaces(in, p, spaces);
+    for (long long i = 0; i < spaces; ++i) text.append(' ');
     if (c == END_OF_INPUT) break;
     if (c != '[' && c != '{') {
       in.seek(p);  // the byte after the groups is the scanner's

@@ -147,6 +147,19 @@ int next_is_alnum(input_stream& in);
 void emit_comma(scanner& s, output_stream& out, input_stream& in);
 void emit_period(scanner& s, output_stream& out, input_stream& in);
 
+// Reads past a run of spaces (0x20 only: a tab is no part of one). Returns the byte after the
+// run, with `p` its position and `spaces` the number of spaces passed.
+inline int read_past_spaces(input_stream& in, stream_pos& p, long long& spaces) {
+  spaces = 0;
+  for (;;) {
+    in.release();
+    p = in.tell();
+    const int c = in.read();
+    if (c != ' ') return c;
+    ++spaces;
+  }
+}
+
 // The handlers of the dispatch table and what they decide by.
 
 // At a backslash: copies the control sequence, switches math on and off, copies the argument

@@ -8,6 +8,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "support/sjis.h"
+
 namespace tenmaru::test {
 
 namespace fs = std::filesystem;
@@ -35,6 +37,17 @@ std::string shell_quote(const std::string& word) {
       quoted += c;
   }
   return quoted + "'";
+}
+
+std::string usage_text() {
+  return sjis(
+      "Usage:\n"
+      "tenmaru [-h] [-[1-4]] filename [output-file]\n"
+      "-h: show this message\n"
+      "-1: use ， and 。(default) \n"
+      "-2: use ， and ．\n"
+      "-3: use 、 and 。\n"
+      "-4: use 、 and ．\n");
 }
 
 bool cli_test::emulated() { return !environment("TENMARU_RUNNER").empty(); }

@@ -43,6 +43,9 @@ class cli_test : public ::testing::Test {
 
 std::string shell_quote(const std::string& word);
 
+// The seven lines of the usage text, as the program writes them (Shift-JIS).
+std::string usage_text();
+
 // The whole content of a file, by any path.
 std::string read_bytes(const std::string& file);
 

@@ -14,14 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string USAGE = sjis(
-    "Usage:\n"
-    "tenmaru [-h] [-[1-4]] filename [output-file]\n"
-    "-h: show this message\n"
-    "-1: use ， and 。(default) \n"
-    "-2: use ， and ．\n"
-    "-3: use 、 and 。\n"
-    "-4: use 、 and ．\n");
+const std::string USAGE = usage_text();
 
 // The fixture of the table below, with LF line ends, and what each style makes of it.
 const std::string SOURCE = sjis("これは、テスト．\n");

@@ -78,16 +78,19 @@ std::vector<std::string> protected_pieces(const std::string& text) {
   return pieces;
 }
 
-std::vector<std::string> paragraphs(const std::string& text) {
-  std::vector<std::string> found;
+std::vector<std::string> split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
   std::size_t start = 0;
   for (;;) {
-    const std::size_t gap = text.find("\n\n", start);
-    found.push_back(text.substr(start, gap == std::string::npos ? gap : gap - start));
-    if (gap == std::string::npos) return found;
-    start = gap + 2;
+    const std::size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) return parts;
+    start = end + separator.size();
   }
 }
+
+std::vector<std::string> paragraphs(const std::string& text) { return split(text, "\n\n"); }
+std::vector<std::string> split_lines(const std::string& text) { return split(text, "\n"); }
 
 bool is_control_word_letter(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -208,17 +211,6 @@ TEST_F(Corpus, ConvertsTheUtf8FormOfEachDocumentAlike) {
       ASSERT_EQ(run({style, document.string(), "sjis-out.tex"}).status, 0) << what;
       EXPECT_TRUE(sjis(read_file("utf8-out.tex")) == read_file("sjis-out.tex")) << what;
     }
-  }
-}
-
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) return lines;
-    start = end + 1;
   }
 }
 

@@ -138,14 +138,7 @@ TEST_F(Workflow, RefusesWhatMakesNoSenseBeforeTouchingAnyFile) {
 }
 
 TEST_F(Workflow, HelpAndVersionReadNoFile) {
-  const std::string usage = sjis(
-      "Usage:\n"
-      "tenmaru [-h] [-[1-4]] filename [output-file]\n"
-      "-h: show this message\n"
-      "-1: use ， and 。(default) \n"
-      "-2: use ， and ．\n"
-      "-3: use 、 and 。\n"
-      "-4: use 、 and ．\n");
+  const std::string usage = usage_text();
   run_result r = run({"--help", "missing.tex", "-2"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
