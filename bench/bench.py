@@ -11,6 +11,7 @@ largest peak resident set size of the runs, as the kernel reports it for the chi
 (wait4, through bench/measure.cpp).
 """
 
+import atexit
 import json
 import os
 import platform
@@ -169,6 +170,9 @@ def print_machine(repo, default_build, bench_build, sed):
           f"({cmake_cache(bench_build, 'CMAKE_BUILD_TYPE')}, {bench_build})")
     print(f"  sed        {command_output([sed, '--version']).splitlines()[0]}")
     print(f"  commit     {commit}")
+    load = open("/proc/loadavg").read().split()[:3]
+    print(f"  load       {' '.join(load)} (1, 5, 15 min) at the start; other work on the machine "
+          f"makes the figures noisy")
     print(flush=True)
 
 
@@ -212,6 +216,24 @@ def sanity_check(cache, out_dir, tenmaru, reference):
     print(flush=True)
 
 
+def output_folder(repo):
+    """Where the programs write: BENCH_OUT_DIR, else a folder in memory (/dev/shm), so that the
+    write-back of earlier runs' outputs to the disk does not slow the later runs, else build/."""
+    if os.environ.get("BENCH_OUT_DIR"):
+        return os.environ["BENCH_OUT_DIR"]
+    if os.path.isdir("/dev/shm") and os.access("/dev/shm", os.W_OK):
+        return f"/dev/shm/tenmaru-bench-{os.getpid()}"
+    return os.path.join(repo, "build", "bench-out")
+
+
+def remove_outputs(out_dir):
+    for name in os.listdir(out_dir):
+        if name.endswith(".out"):
+            os.remove(os.path.join(out_dir, name))
+    if not os.environ.get("BENCH_OUT_DIR") and not os.listdir(out_dir):
+        os.rmdir(out_dir)
+
+
 def ratio(a, b):
     return a / b if b > 0 else float("inf")
 
@@ -227,8 +249,11 @@ def main():
         fail("BENCH_RUNS must be at least 1")
     started = time.perf_counter()
     cache = os.path.join(repo, "build", "bench-inputs")
-    out_dir = os.path.join(repo, "build", "bench-out")
+    out_dir = output_folder(repo)
     os.makedirs(out_dir, exist_ok=True)
+    atexit.register(remove_outputs, out_dir)
+    # Inputs just made are still being written back to the disk; that would slow the first runs.
+    os.sync()
     sed = "/usr/bin/sed" if os.path.exists("/usr/bin/sed") else "/bin/sed"
     progs = programs(os.path.join(bench_build, "bench", "measure"),
                      os.path.join(default_build, "tenmaru"),
@@ -239,6 +264,7 @@ def main():
     print_inputs(cache, MAIN_INPUTS + HOSTILE_INPUTS + SANITY_INPUTS)
     sanity_check(cache, out_dir, progs["tenmaru"], progs["reference"])
 
+    print(f"Outputs written to {out_dir}.")
     print(f"Wall time: median of {runs} runs after one unmeasured run; MB/s = input size / "
           f"median (1 MB = 10^6 bytes); peak RSS = largest of the runs.")
     print("Commands: tenmaru -1 IN OUT | reference_pass IN OUT | "
@@ -299,8 +325,6 @@ def main():
         subprocess.run([scanner_bench, "--benchmark_min_time=0.3"], check=True)
         print()
 
-    for name in os.listdir(out_dir):
-        os.remove(os.path.join(out_dir, name))
     print(f"Benchmark done in {time.perf_counter() - started:.0f} s.")
 
 
