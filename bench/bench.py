@@ -15,6 +15,7 @@ import atexit
 import json
 import os
 import platform
+import shutil
 import statistics
 import subprocess
 import sys
@@ -264,6 +265,11 @@ def main():
     print_inputs(cache, MAIN_INPUTS + HOSTILE_INPUTS + SANITY_INPUTS)
     sanity_check(cache, out_dir, progs["tenmaru"], progs["reference"])
 
+    true = shutil.which("true") or "/bin/true"
+    start = measure(Program("true", progs["tenmaru"].measure, lambda i, o: ([true], None, None)),
+                    os.devnull, os.devnull, runs)
+    print(f"Starting a process costs {start.median * 1000:.1f} ms here (median wall time of "
+          f"{true}); it is part of every figure below and weighs most on the small inputs.")
     print(f"Outputs written to {out_dir}.")
     print(f"Wall time: median of {runs} runs after one unmeasured run; MB/s = input size / "
           f"median (1 MB = 10^6 bytes); peak RSS = largest of the runs.")
