@@ -5,10 +5,10 @@
 
 bench/run.sh builds the programs (tenmaru in DEFAULT_BUILD_DIR, the programs of bench/ in
 BENCH_BUILD_DIR) and the inputs, then runs this. Each program runs once unmeasured on an input
-(to warm the page cache), then BENCH_RUNS times (from the environment, 9 by default); the table
-shows the median, the fastest and the slowest wall time, the throughput at the median and the
-largest peak resident set size of the runs, as the kernel reports it for the child process
-(wait4, through bench/measure.cpp).
+(to warm the page cache), then the programs run in turn, BENCH_RUNS rounds (from the
+environment, 9 by default); the table shows the median, the fastest and the slowest wall time,
+the throughput at the median and the largest peak resident set size of the runs, as the kernel
+reports it for the child process (wait4, through bench/measure.cpp).
 """
 
 import atexit
@@ -92,13 +92,23 @@ class Figures:
 
 
 def measure(program, input_path, output_path, runs):
-    program.run(input_path, output_path)  # warm-up, not counted
-    walls, rss = [], []
+    return measure_together([program], input_path, lambda p: output_path, runs)[0]
+
+
+def measure_together(programs, input_path, output_of, runs):
+    """Runs each program once unmeasured, then the programs in turn, `runs` rounds: a slow drift
+    of the machine (other work starting or ending) then touches each program alike."""
+    for program in programs:
+        program.run(input_path, output_of(program))
+    walls = [[] for _ in programs]
+    rss = [[] for _ in programs]
     for _ in range(runs):
-        wall, peak = program.run(input_path, output_path)
-        walls.append(wall)
-        rss.append(peak)
-    return Figures(os.path.getsize(input_path), walls, rss)
+        for k, program in enumerate(programs):
+            wall, peak = program.run(input_path, output_of(program))
+            walls[k].append(wall)
+            rss[k].append(peak)
+    size = os.path.getsize(input_path)
+    return [Figures(size, walls[k], rss[k]) for k in range(len(programs))]
 
 
 def read_first(path, prefix):
@@ -228,9 +238,10 @@ def output_folder(repo):
 
 
 def remove_outputs(out_dir):
-    for name in os.listdir(out_dir):
-        if name.endswith(".out"):
-            os.remove(os.path.join(out_dir, name))
+    for program in ("tenmaru", "reference", "sed"):
+        for name in (f"{program}.out", f"sanity-{program}.out"):
+            if os.path.exists(os.path.join(out_dir, name)):
+                os.remove(os.path.join(out_dir, name))
     if not os.environ.get("BENCH_OUT_DIR") and not os.listdir(out_dir):
         os.rmdir(out_dir)
 
@@ -271,7 +282,8 @@ def main():
     print(f"Starting a process costs {start.median * 1000:.1f} ms here (median wall time of "
           f"{true}); it is part of every figure below and weighs most on the small inputs.")
     print(f"Outputs written to {out_dir}.")
-    print(f"Wall time: median of {runs} runs after one unmeasured run; MB/s = input size / "
+    print(f"Wall time: median of {runs} runs after one unmeasured run, the three programs in "
+          f"turn; MB/s = input size / "
           f"median (1 MB = 10^6 bytes); peak RSS = largest of the runs.")
     print("Commands: tenmaru -1 IN OUT | reference_pass IN OUT | "
           "LC_ALL=C sed -e 's/\\x81\\x41/\\x81\\x43/g' -e 's/\\x81\\x44/\\x81\\x42/g' IN >OUT")
@@ -283,9 +295,9 @@ def main():
     figures = {}
     for name in MAIN_INPUTS + HOSTILE_INPUTS:
         path = os.path.join(cache, name)
-        for i, prog in enumerate(progs.values()):
-            out = os.path.join(out_dir, f"{prog.name}.out")
-            f = measure(prog, path, out, runs)
+        results = measure_together(list(progs.values()), path,
+                                   lambda p: os.path.join(out_dir, f"{p.name}.out"), runs)
+        for i, (prog, f) in enumerate(zip(progs.values(), results)):
             figures[name, prog.name] = f
             label = f"{name:28} {f.size / MB:6.1f}" if i == 0 else " " * 35
             print(f"{label}  {prog.name:10} {f.median:9.4f} {min(f.walls):8.4f} "
