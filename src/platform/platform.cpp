@@ -53,18 +53,28 @@ std::string narrow_of(const std::wstring& wide) {
 fs::path path_of(const std::string& name) { return fs::path(wide_of(name)); }
 std::string name_of(const fs::path& path) { return narrow_of(path.native()); }
 
+// What a Win32 call that says how long its buffer must be writes there; empty when it fails.
+template <class Call>
+std::wstring filled_by(Call call) {
+  std::wstring text(MAX_PATH, L'\0');
+  DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
+  if (length >= text.size()) {
+    text.resize(length);
+    length = call(text.data(), static_cast<DWORD>(text.size()));
+  }
+  if (length == 0 || length >= text.size()) return std::wstring();
+  text.resize(length);
+  return text;
+}
+
 // Windows takes NUL, CON, COM1 and the other reserved names (in any folder) for devices, and
 // names them in the device namespace \\.\ as it makes the full path.
 bool is_device(const std::string& name) {
   const std::wstring wide = wide_of(name);
-  std::wstring full(MAX_PATH, L'\0');
-  DWORD length =
-      GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length >= full.size()) {
-    full.resize(length);
-    length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  }
-  return length != 0 && length < full.size() && full.compare(0, 4, LR"(\\.\)") == 0;
+  const std::wstring full = filled_by([&wide](wchar_t* buffer, DWORD size) {
+    return GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
+  });
+  return full.compare(0, 4, LR"(\\.\)") == 0;
 }
 
 // The name of the file that opening `name` reaches, through symbolic links and junctions;
@@ -74,17 +84,10 @@ std::string final_name_of(const std::string& name) {
       CreateFileW(wide_of(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::string();
-  std::wstring final(MAX_PATH, L'\0');
-  DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
-                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (length >= final.size()) {
-    final.resize(length);
-    length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
-                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  }
+  std::wstring final = filled_by([file](wchar_t* buffer, DWORD size) {
+    return GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  });
   CloseHandle(file);
-  if (length == 0 || length >= final.size()) return std::string();
-  final.resize(length);
   // \\?\C:\a.tex is C:\a.tex and \\?\UNC\server\share\a.tex is \\server\share\a.tex: names in
   // which a slash still separates folders, as in the name of the temporary file.
   if (final.compare(0, 8, LR"(\\?\UNC\)") == 0) {
