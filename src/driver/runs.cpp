@@ -181,7 +181,9 @@ bool convert_in_place(const command_line& cl, const std::string& name) {
     report("cannot write %s.\n", name);
     return false;
   }
-  if (compared.identical()) {
+  const bool identical = compared.identical();
+  original.close();  // Windows cannot move a file over one that is open
+  if (identical) {
     target.abandon();  // not even its time stamp changes
     report("%s: unchanged\n", name);
     return true;

@@ -8,6 +8,13 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #endif
 
 namespace tenmaru::platform {
@@ -16,7 +23,84 @@ namespace fs = std::filesystem;
 
 namespace {
 
+#ifdef _WIN32
+// A name from the command line is in the ANSI code page (Shift-JIS on Japanese Windows), as are
+// the names that fopen and _open take. std::filesystem must get it in UTF-16: its own conversion
+// of a narrow name takes each byte for a character, so that the second byte of 表 (0x95 0x5C)
+// would be a backslash.
+std::wstring wide_of(const std::string& name) {
+  if (name.empty()) return std::wstring();
+  const int size = static_cast<int>(name.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), length);
+  return wide;
+}
+
+// A UTF-16 name in the ANSI code page; empty when some character of it has no place there.
+std::string narrow_of(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int size = static_cast<int>(wide.size());
+  BOOL lossy = FALSE;
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr,
+                                         0, nullptr, &lossy);
+  std::string name(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, name.data(), length, nullptr,
+                      &lossy);
+  return lossy ? std::string() : name;
+}
+
+fs::path path_of(const std::string& name) { return fs::path(wide_of(name)); }
+std::string name_of(const fs::path& path) { return narrow_of(path.native()); }
+
+// What a Win32 call that says how long its buffer must be writes there; empty when it fails.
+template <class Call>
+std::wstring filled_by(Call call) {
+  std::wstring text(MAX_PATH, L'\0');
+  DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
+  if (length >= text.size()) {
+    text.resize(length);
+    length = call(text.data(), static_cast<DWORD>(text.size()));
+  }
+  if (length == 0 || length >= text.size()) return std::wstring();
+  text.resize(length);
+  return text;
+}
+
+// Windows takes NUL, CON, COM1 and the other reserved names (in any folder) for devices, and
+// names them in the device namespace \\.\ as it makes the full path.
+bool is_device(const std::string& name) {
+  const std::wstring wide = wide_of(name);
+  const std::wstring full = filled_by([&wide](wchar_t* buffer, DWORD size) {
+    return GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
+  });
+  return full.compare(0, 4, LR"(\\.\)") == 0;
+}
+
+// The name of the file that opening `name` reaches, through symbolic links and junctions;
+// empty when there is none.
+std::string final_name_of(const std::string& name) {
+  const HANDLE file =
+      CreateFileW(wide_of(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::wstring final = filled_by([file](wchar_t* buffer, DWORD size) {
+    return GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  });
+  CloseHandle(file);
+  // \\?\C:\a.tex is C:\a.tex and \\?\UNC\server\share\a.tex is \\server\share\a.tex: names in
+  // which a slash still separates folders, as in the name of the temporary file.
+  if (final.compare(0, 8, LR"(\\?\UNC\)") == 0) {
+    final.erase(2, 6);
+  } else if (final.compare(0, 4, LR"(\\?\)") == 0) {
+    final.erase(0, 4);
+  }
+  return narrow_of(final);
+}
+#else
 fs::path path_of(const std::string& name) { return fs::path(name); }
+std::string name_of(const fs::path& path) { return path.string(); }
+#endif
 
 }  // namespace
 
@@ -43,6 +127,9 @@ bool seek_file(std::FILE* file, std::int64_t offset) {
 }
 
 file_kind kind_of(const std::string& name) {
+#ifdef _WIN32
+  if (is_device(name)) return file_kind::other;
+#endif
   std::error_code ec;
   const fs::file_status status = fs::status(path_of(name), ec);
   switch (status.type()) {
@@ -64,6 +151,11 @@ bool is_regular_file(const std::string& name) {
 }
 
 std::string resolve_links(const std::string& name) {
+#ifdef _WIN32
+  // Windows follows the links itself when it opens a file and tells where it arrived.
+  const std::string final = final_name_of(name);
+  return final.empty() ? name : final;
+#else
   std::error_code ec;
   fs::path path = path_of(name);
   // A bounded walk: a loop of links ends it, and the name is then used as it is.
@@ -73,11 +165,12 @@ std::string resolve_links(const std::string& name) {
     path = target.is_absolute() ? target : path.parent_path() / target;
   }
   return path.string();
+#endif
 }
 
 std::string folder_of(const std::string& name) {
   const fs::path folder = path_of(name).parent_path();
-  return folder.empty() ? std::string(".") : folder.string();
+  return folder.empty() ? std::string(".") : name_of(folder);
 }
 
 std::FILE* create_new_file(const std::string& name) {
