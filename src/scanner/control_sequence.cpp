@@ -20,9 +20,11 @@ constexpr const char* text_commands[] = {
     "textsf", "texttt", "textmd", "textit", "textsl", "textsc", nullptr,
 };
 
+// The first bytes are compared before the whole names, which rules most entries out at once.
 bool in_table(const char* const* table, std::string_view name) {
+  if (name.empty()) return false;
   for (; *table != nullptr; ++table) {
-    if (name == *table) return true;
+    if ((*table)[0] == name[0] && name == *table) return true;
   }
   return false;
 }

@@ -4,38 +4,9 @@ namespace tenmaru {
 
 namespace {
 
-constexpr encoded_mark SHIFT_JIS_MARKS[MARK_KIND_COUNT] = {
-    {2, {0x81, 0x41}},  // 、
-    {2, {0x81, 0x42}},  // 。
-    {2, {0x81, 0x43}},  // ，
-    {2, {0x81, 0x44}},  // ．
-};
-
-constexpr encoded_mark UTF8_MARKS[MARK_KIND_COUNT] = {
-    {3, {0xE3, 0x80, 0x81}},  // 、 U+3001
-    {3, {0xE3, 0x80, 0x82}},  // 。 U+3002
-    {3, {0xEF, 0xBC, 0x8C}},  // ， U+FF0C
-    {3, {0xEF, 0xBC, 0x8E}},  // ． U+FF0E
-};
-
 constexpr unsigned char UTF8_BYTE_ORDER_MARK[] = {0xEF, 0xBB, 0xBF};
 
 }  // namespace
-
-const encoded_mark& mark_bytes(text_encoding encoding, mark_kind kind) {
-  return encoding == text_encoding::utf8 ? UTF8_MARKS[kind] : SHIFT_JIS_MARKS[kind];
-}
-
-int find_mark(text_encoding encoding, const unsigned char* bytes, std::size_t size) {
-  for (int kind = 0; kind < MARK_KIND_COUNT; ++kind) {
-    const encoded_mark& mark = mark_bytes(encoding, static_cast<mark_kind>(kind));
-    if (mark.size != size) continue;
-    std::size_t i = 0;
-    while (i < size && bytes[i] == mark.bytes[i]) ++i;
-    if (i == size) return kind;
-  }
-  return -1;
-}
 
 void utf8_validator::feed(const unsigned char* bytes, std::size_t size) {
   for (std::size_t i = 0; i < size && valid_; ++i) {

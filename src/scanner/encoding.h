@@ -22,10 +22,42 @@ struct encoded_mark {
   unsigned char bytes[3];
 };
 
-const encoded_mark& mark_bytes(text_encoding encoding, mark_kind kind);
+inline constexpr encoded_mark SHIFT_JIS_MARKS[MARK_KIND_COUNT] = {
+    {2, {0x81, 0x41}},  // 、
+    {2, {0x81, 0x42}},  // 。
+    {2, {0x81, 0x43}},  // ，
+    {2, {0x81, 0x44}},  // ．
+};
+
+inline constexpr encoded_mark UTF8_MARKS[MARK_KIND_COUNT] = {
+    {3, {0xE3, 0x80, 0x81}},  // 、 U+3001
+    {3, {0xE3, 0x80, 0x82}},  // 。 U+3002
+    {3, {0xEF, 0xBC, 0x8C}},  // ， U+FF0C
+    {3, {0xEF, 0xBC, 0x8E}},  // ． U+FF0E
+};
+
+constexpr const encoded_mark& mark_bytes(text_encoding encoding, mark_kind kind) {
+  return encoding == text_encoding::utf8 ? UTF8_MARKS[kind] : SHIFT_JIS_MARKS[kind];
+}
+
+// Whether a character that begins with `first` may be one of the four marks: 0x81 in Shift-JIS,
+// 0xE3 or 0xEF in UTF-8. Most characters are ruled out by it.
+constexpr bool may_begin_mark(text_encoding encoding, unsigned char first) {
+  return encoding == text_encoding::utf8 ? (first == 0xE3 || first == 0xEF) : first == 0x81;
+}
 
 // Which of the four marks `bytes` are exactly, or -1.
-int find_mark(text_encoding encoding, const unsigned char* bytes, std::size_t size);
+constexpr int find_mark(text_encoding encoding, const unsigned char* bytes, std::size_t size) {
+  if (size == 0 || !may_begin_mark(encoding, bytes[0])) return -1;
+  for (int kind = 0; kind < MARK_KIND_COUNT; ++kind) {
+    const encoded_mark& mark = mark_bytes(encoding, static_cast<mark_kind>(kind));
+    if (mark.size != size) continue;
+    std::size_t i = 0;
+    while (i < size && bytes[i] == mark.bytes[i]) ++i;
+    if (i == size) return kind;
+  }
+  return -1;
+}
 
 constexpr bool is_comma_kind(mark_kind kind) {
   return kind == IDEOGRAPHIC_COMMA || kind == FULLWIDTH_COMMA;

@@ -99,6 +99,7 @@ const dispatch_entry dispatch_table[] = {
 };
 
 int scan_step(scanner& s, input_stream& in, output_stream& out) {
+  copy_plain_run(s, in, out);
   in.release();
   const int c = in.read();
   if (c == END_OF_INPUT) return 0;

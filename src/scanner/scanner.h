@@ -205,6 +205,10 @@ int is_math_environment(std::string_view name);
 // A box or font command, or one of the extra text commands: its argument is running text.
 int is_text_command(const scanner& s, std::string_view name);
 
+// The fast path: copies the run of bytes at the reader's position that need no decision, with
+// their effect on after_word, and leaves the first byte that needs one.
+void copy_plain_run(scanner& s, input_stream& in, output_stream& out);
+
 // Runs scan_step to the end of the input.
 void convert(scanner& s, input_stream& in, output_stream& out);
 

@@ -48,6 +48,13 @@ class output_stream {
     write(reinterpret_cast<const unsigned char*>(text.data()), text.size());
   }
 
+  line_end_mode line_ends() const { return mode_; }
+
+  // Writes bytes as stored in a source, whose CR LF pairs stand for line feeds already: every LF
+  // that does not follow a CR is written as CR LF (none is in as_is mode). A caller that knows
+  // there is no LF among them says so.
+  void write_as_stored(const unsigned char* bytes, std::size_t size, bool line_feeds = true);
+
   // Writes out what is buffered and flushes the sink; false if any write so far failed.
   bool flush();
   bool failed() const { return failed_; }
@@ -61,6 +68,8 @@ class output_stream {
     if (used_ == buffer_.size()) write_block();
   }
   void put_line_feed();
+  void append(const unsigned char* bytes, std::size_t size);
+  unsigned char last_byte() const { return used_ > 0 ? buffer_[used_ - 1] : last_written_; }
   void write_block();
 
   byte_sink& sink_;
