@@ -81,9 +81,7 @@ long long skip_blanks_after_mark(input_stream& in) {
 }
 
 void emit_mark(scanner& s, mark_kind kind, output_stream& out, input_stream& in) {
-  if (s.changes != nullptr && s.mark_read != kind) s.changes->mark_replaced(out, s.mark_read, kind);
-  const encoded_mark& mark = mark_bytes(s.encoding, kind);
-  out.write(mark.bytes, mark.size);
+  write_mark(s, kind, out);
   const long long skipped = skip_blanks_after_mark(in);
   if (s.changes != nullptr && skipped > 0)
     s.changes->blanks_removed(out, skipped, false, s.mark_read);
@@ -97,6 +95,16 @@ const dispatch_entry dispatch_table[] = {
     {' ', handle_blank_run},
     {0, nullptr},
 };
+
+mark_kind styled_mark(const scanner& s, int comma) {
+  return comma ? marks_of(s).comma : marks_of(s).period;
+}
+
+void write_mark(scanner& s, mark_kind kind, output_stream& out) {
+  if (s.changes != nullptr && s.mark_read != kind) s.changes->mark_replaced(out, s.mark_read, kind);
+  const encoded_mark& mark = mark_bytes(s.encoding, kind);
+  out.write(mark.bytes, mark.size);
+}
 
 int scan_step(scanner& s, input_stream& in, output_stream& out) {
   copy_plain_run(s, in, out);

@@ -143,6 +143,11 @@ int classify_char(scanner& s, input_stream& in, int c, output_stream& out);
 // the input position is left where it was.
 int next_is_alnum(input_stream& in);
 
+// The mark of the chosen style for a comma (or a full stop).
+mark_kind styled_mark(const scanner& s, int comma);
+// Writes the mark `kind` in place of the one in mark_read, telling the listener of the change.
+void write_mark(scanner& s, mark_kind kind, output_stream& out);
+
 // Write the comma or full stop of the chosen style, then skip the spaces and tabs after it.
 void emit_comma(scanner& s, output_stream& out, input_stream& in);
 void emit_period(scanner& s, output_stream& out, input_stream& in);

@@ -34,11 +34,7 @@ int input_stream::read_with_care() {
   return c;
 }
 
-void input_stream::seek(stream_pos pos) {
-  if (pos >= base_ && pos <= base_ + static_cast<stream_pos>(end_)) {
-    cursor_ = static_cast<std::size_t>(pos - base_);
-    return;
-  }
+void input_stream::seek_outside(stream_pos pos) {
   // The bytes there were dropped. A seekable source reads them again; a source that cannot seek
   // kept everything from the anchor, so only a seek before the anchor (a broken promise) gets here.
   assert(source_.seekable());

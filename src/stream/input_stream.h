@@ -63,7 +63,13 @@ class input_stream {
 
   // Goes back (or forward) to a position told earlier; the next read delivers the same byte
   // that followed it then.
-  void seek(stream_pos pos);
+  void seek(stream_pos pos) {
+    if (pos >= base_ && pos <= base_ + static_cast<stream_pos>(end_)) {
+      cursor_ = static_cast<std::size_t>(pos - base_);
+      return;
+    }
+    seek_outside(pos);
+  }
 
   // Promises that no seek will go back before the current position, so that the bytes before it
   // need not be kept. The scanner calls it at the start of every step and in loops that stream.
@@ -95,6 +101,7 @@ class input_stream {
   static constexpr unsigned char CTRL_Z = 0x1A;
 
   int read_with_care();
+  void seek_outside(stream_pos pos);
   bool fill();
   void make_room();
   bool have_raw_at(std::size_t index);

@@ -55,6 +55,21 @@ class output_stream {
   // there is no LF among them says so.
   void write_as_stored(const unsigned char* bytes, std::size_t size, bool line_feeds = true);
 
+  // For a caller that copies into the buffer itself: the free part of the buffer, `room` bytes
+  // long (at least a quarter of it: the buffer is written out first when less is free). The
+  // bytes stored there are written when stored_up_to() is told where they end; they get no
+  // translation.
+  unsigned char* lend(std::size_t& room) {
+    if (buffer_.size() - used_ < buffer_.size() / 4) write_block();
+    room = buffer_.size() - used_;
+    return buffer_.data() + used_;
+  }
+  void stored_up_to(unsigned char* end) {
+    used_ = static_cast<std::size_t>(end - buffer_.data());
+    if (used_ == buffer_.size()) write_block();
+  }
+  unsigned char last_byte() const { return used_ > 0 ? buffer_[used_ - 1] : last_written_; }
+
   // Writes out what is buffered and flushes the sink; false if any write so far failed.
   bool flush();
   bool failed() const { return failed_; }
@@ -69,7 +84,6 @@ class output_stream {
   }
   void put_line_feed();
   void append(const unsigned char* bytes, std::size_t size);
-  unsigned char last_byte() const { return used_ > 0 ? buffer_[used_ - 1] : last_written_; }
   void write_block();
 
   byte_sink& sink_;

@@ -93,6 +93,36 @@ TEST(Scanner, HandlesOddBytesWhole) {
   }
 }
 
+struct line_end_case {
+  read_mode mode;
+  line_end_mode line_ends;
+  std::string input;
+  std::string expected;
+};
+
+// The fast path copies line ends itself; it must write them as the writer does.
+TEST(Scanner, WritesLineEndsAsTheWriterDoes) {
+  const line_end_case cases[] = {
+      {read_mode::binary, line_end_mode::crlf_unless_after_cr, "\ra\n", "\ra\r\n"},
+      {read_mode::binary, line_end_mode::crlf_unless_after_cr, "a\r\nb\n\n", "a\r\nb\r\n\r\n"},
+      {read_mode::binary, line_end_mode::crlf_unless_after_cr, "x\r\x95\x5C\n", "x\r\x95\x5C\r\n"},
+      {read_mode::binary, line_end_mode::as_is, "\ra\n\r\n", "\ra\n\r\n"},
+      {read_mode::text, line_end_mode::crlf, "a\r\nb\nc\r\r\n", "a\r\nb\r\nc\r\r\n"},
+      {read_mode::text, line_end_mode::crlf, "\r\n\r\n  \r\n", "\r\n\r\n  \r\n"},
+      {read_mode::text, line_end_mode::crlf, "\x81\x41\r\n\x81\x42\n", "\x81\x43\r\n\x81\x42\r\n"},
+      {read_mode::text, line_end_mode::as_is, "a\r\nb\r", "a\nb\r"},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t block : {1, 2, 3, 7, 4096}) {
+      test::conversion how;
+      how.mode = c.mode;
+      how.line_ends = c.line_ends;
+      how.block_size = block;
+      EXPECT_EQ(convert_bytes(c.input, how), c.expected) << readable(c.input) << " block " << block;
+    }
+  }
+}
+
 TEST(Scanner, StepsUntilTheEndAndNoFurther) {
   const std::string input = sjis("日,本");
   memory_source source(input);
