@@ -1,6 +1,7 @@
 #include "driver/driver.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -209,11 +210,19 @@ bool parse_arguments(int argc, char** argv, command_line& cl) {
   return true;
 }
 
+// Looks at the bytes as stored, a block at a time.
 int has_crlf_line_ends(input_stream& in) {
   for (;;) {
-    const int c = in.read();
-    if (c == '\r') return 1;
-    if (c == '\n' || c == END_OF_INPUT) return 0;
+    std::size_t size = 0;
+    const unsigned char* bytes = in.peek_raw(size);
+    if (size == 0) return 0;
+    const void* lf = std::memchr(bytes, '\n', size);
+    const std::size_t before =
+        lf == nullptr ? size
+                      : static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - bytes);
+    if (std::memchr(bytes, '\r', before) != nullptr) return 1;
+    if (lf != nullptr) return 0;
+    in.skip_raw(size);
   }
 }
 

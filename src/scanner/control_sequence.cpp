@@ -20,11 +20,20 @@ constexpr const char* text_commands[] = {
     "textsf", "texttt", "textmd", "textit", "textsl", "textsc", nullptr,
 };
 
-// The first bytes are compared before the whole names, which rules most entries out at once.
+// An exact comparison that needs not measure the entry first; a NUL in the name matches no
+// entry's end.
+bool same_name(const char* entry, std::string_view name) {
+  for (std::size_t k = 0; k < name.size(); ++k) {
+    if (entry[k] == '\0' || entry[k] != name[k]) return false;
+  }
+  return entry[name.size()] == '\0';
+}
+
+// The first bytes are compared first, which rules most entries out at once.
 bool in_table(const char* const* table, std::string_view name) {
   if (name.empty()) return false;
   for (; *table != nullptr; ++table) {
-    if ((*table)[0] == name[0] && name == *table) return true;
+    if ((*table)[0] == name[0] && same_name(*table, name)) return true;
   }
   return false;
 }
@@ -54,7 +63,18 @@ class environment_name {
 // counting only its own kind of bracket. False when the input ends inside.
 bool copy_group(const scanner& s, input_stream& in, command_text& text, int open, int close) {
   int depth = 1;
+  // The stretches inside the group go at once; the byte that would close it is the loop's.
+  const auto inside = [&depth, open, close](unsigned char b) {
+    if (b == close && depth == 1) return false;
+    if (b == open) ++depth;
+    if (b == close) --depth;
+    return true;
+  };
+  const auto append_to_text = [&text](const unsigned char* bytes, std::size_t size) {
+    text.append(bytes, size);
+  };
   while (depth > 0) {
+    take_while(s, in, true, inside, append_to_text);
     in.release();
     const int c = in.read();
     if (c == END_OF_INPUT) return false;
@@ -106,9 +126,14 @@ int handle_control_sequence(scanner& s, input_stream& in, output_stream& out) {
   text.start(out);
   out.put('\\');
 
+  const auto append_to_text = [&text](const unsigned char* bytes, std::size_t size) {
+    text.append(bytes, size);
+  };
   stream_pos p = 0;
   int c = 0;
   for (;;) {
+    take_while(
+        s, in, true, [](unsigned char b) { return !is_name_delimiter(b); }, append_to_text);
     in.release();
     p = in.tell();
     c = in.read();
@@ -169,7 +194,7 @@ int copy_argument_groups(scanner& s, input_stream& in, output_stream&) {
     // Only spaces count before and between groups; a tab or a line feed ends the search.
     stream_pos p = 0;
     long long spaces = 0;
-    const int c = read_past_spaces(in, p, spaces);
+    const int c = read_past_spaces(s, in, p, spaces);
     for (long long i = 0; i < spaces; ++i) text.append(' ');
     if (c == END_OF_INPUT) break;
     if (c != '[' && c != '{') {

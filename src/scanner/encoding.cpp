@@ -1,5 +1,8 @@
 #include "scanner/encoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tenmaru {
 
 namespace {
@@ -9,7 +12,16 @@ constexpr unsigned char UTF8_BYTE_ORDER_MARK[] = {0xEF, 0xBB, 0xBF};
 }  // namespace
 
 void utf8_validator::feed(const unsigned char* bytes, std::size_t size) {
+  constexpr std::uint64_t HIGH_BITS = 0x8080808080808080u;
   for (std::size_t i = 0; i < size && valid_; ++i) {
+    // Runs of ASCII, eight bytes at a time.
+    while (pending_ == 0 && i + 8 <= size) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, bytes + i, sizeof word);
+      if ((word & HIGH_BITS) != 0) break;
+      i += 8;
+    }
+    if (i == size) break;
     const unsigned char c = bytes[i];
     if (pending_ > 0) {
       const bool ok = first_ ? (c >= low_ && c <= high_) : is_utf8_continuation(c);

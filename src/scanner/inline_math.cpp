@@ -12,6 +12,9 @@ int copy_inline_math(scanner& s, input_stream& in, output_stream& out) {
   const bool display = (c == '$');
   out.put(c);
   do {
+    take_while(
+        s, in, false, [](unsigned char b) { return b != '$'; },
+        [&out](const unsigned char* bytes, std::size_t size) { out.write(bytes, size); });
     in.release();
     c = in.read();
     if (c == END_OF_INPUT) return 0;

@@ -1,10 +1,9 @@
 // The fast path of the scanner: a run of bytes that need no decision (letters, digits, Japanese
-// characters that are no mark, line feeds, most punctuation) is copied in pieces straight from
-// the reader's buffer, with the same effect on after_word as stepping through it. It also takes
-// the cases that need no look beyond the next byte: a mark with no blank after it, an ASCII
-// comma or full stop with no word before it (a sentence mark for certain), and spaces before a
-// byte that cannot begin a comma or full stop. Every other byte that needs a decision ends the
-// run and is left to scan_step, which holds the rules in full.
+// characters that are no mark, line feeds, most punctuation) is copied straight from the
+// reader's buffer, with the same effect on after_word as stepping through it. It also takes the
+// marks, commas, full stops and blank runs whose fate the bytes at hand decide, by the same rules
+// as the step (write_mark, next_is_alnum_at, blank_run_drops_before). Everything else (and
+// anything whose decision needs bytes not yet buffered) ends the run and is left to scan_step.
 #include <algorithm>
 #include <array>
 
@@ -43,12 +42,25 @@ constexpr class_table make_table(text_encoding encoding, bool math) {
     }
     if (c == '\r') k = CARRIAGE;
     if (c == 0x1A) k = CTRL_Z;
-    if (c == '\\' || c == '$' || c == ' ') k = STOP;  // the dispatch table's triggers
-    if (!math && (c == ',' || c == '.')) k = STOP;    // commas and full stops
+    if (c == '\\' || c == '$') k = STOP;  // the other triggers of the dispatch table
+    if (c == ' ') k = SPACE;
+    if (!math && (c == ',' || c == '.')) k = ASCII_MARK;
     table[static_cast<std::size_t>(c)] = k;
   }
   return table;
 }
+
+// The lead bytes of Shift-JIS characters that cannot be marks: most of Japanese text.
+constexpr std::array<bool, 256> make_ordinary_leads() {
+  std::array<bool, 256> leads{};
+  for (int c = 0; c < 256; ++c) {
+    leads[static_cast<std::size_t>(c)] =
+        is_lead_byte(c) && !may_begin_mark(text_encoding::shift_jis, static_cast<unsigned char>(c));
+  }
+  return leads;
+}
+
+constexpr std::array<bool, 256> ORDINARY_LEADS = make_ordinary_leads();
 
 constexpr class_table SHIFT_JIS_TEXT = make_table(text_encoding::shift_jis, false);
 constexpr class_table SHIFT_JIS_MATH = make_table(text_encoding::shift_jis, true);
@@ -73,19 +85,10 @@ std::size_t utf8_length(const unsigned char* p, const utf8_lead& lead) {
 
 }  // namespace
 
-void copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
+bool copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
   std::size_t size = 0;
   const unsigned char* p = in.peek_raw(size);
-  if (size == 0) return;
-  // The bytes are stored straight into the writer's buffer. One byte read becomes three written
-  // at the most (an ASCII comma written as a UTF-8 mark), so the run is bounded to fit.
-  constexpr std::size_t MOST_WRITTEN_PER_BYTE = 3;
-  std::size_t room = 0;
-  unsigned char* lent = out.lend(room);
-  unsigned char* o = lent;
-  std::size_t end = std::min(size, room / MOST_WRITTEN_PER_BYTE);
-  unsigned char before_lent = out.last_byte();
-
+  if (size == 0) return false;
   const class_table& classes = table_for(s);
   const bool text_mode = in.mode() == read_mode::text;
   // A CR LF pair read in text mode stands for a LF, which the writer puts out as CR LF again:
@@ -93,23 +96,32 @@ void copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
   const bool pairs_stay = out.line_ends() == line_end_mode::crlf;
   // Every LF that does not follow a CR gets one, as the writer does, unless nothing is added.
   const bool add_cr = out.line_ends() != line_end_mode::as_is;
+  // The scanner's state as locals too: a store through `o` could alias it.
+  const bool math = s.in_math != 0;
+  const bool keep_ellipsis = s.keep_ellipsis != 0;
+  const bool listened = s.changes != nullptr;
   int after_word = s.after_word;
   std::size_t i = 0;
 
-  // A mark of `length` bytes at i is written here when the byte after it is here and is no
-  // blank: skipping the blanks after a mark is the step's. `read` is the mark as it stands.
-  const auto take_mark = [&](std::size_t length, int read, bool comma) {
-    const std::size_t next = i + length;
-    if (next >= end || p[next] == ' ' || p[next] == '\t') return false;
-    out.stored_up_to(o);
-    s.mark_read = read;
-    write_mark(s, styled_mark(s, comma), out);
-    lent = o = out.lend(room);
-    before_lent = out.last_byte();
-    end = std::min(size, next + room / MOST_WRITTEN_PER_BYTE);
-    i = next;
-    return true;
-  };
+  // The bytes are stored straight into the free part of the writer's buffer, from `lent` on.
+  // One byte read becomes three written at the most (an ASCII comma written as a UTF-8 mark),
+  // so the run is bounded to fit. (These are plain locals that nothing takes the address of,
+  // so that they stay in registers.)
+  constexpr std::size_t MOST_WRITTEN_PER_BYTE = 3;
+  std::size_t room = 0;
+  unsigned char* lent = nullptr;
+  unsigned char* o = nullptr;
+  unsigned char before_lent = 0;  // the byte written before `lent`
+  std::size_t end = 0;
+  // The mark that the loop found, for take_mark below.
+  std::size_t mark_length = 0;
+  int mark_read = -1;
+  bool mark_comma = false;
+
+borrow:  // again after the writer was told of what is stored, at a mark or a reported change
+  lent = o = out.lend(room);
+  before_lent = out.last_byte();
+  end = std::min(size, i + room / MOST_WRITTEN_PER_BYTE);
 
   while (i < end) {
     const unsigned char c = p[i];
@@ -128,14 +140,14 @@ void copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
         // Most of Japanese text: characters one after another whose first byte begins no mark
         // and whose second byte is no control byte (which the reader might translate).
         std::size_t j = i;
-        while (j + 1 < end && classes[p[j]] == LEAD &&
-               !may_begin_mark(text_encoding::shift_jis, p[j]) && p[j + 1] >= 0x40) {
-          *o++ = p[j];
-          *o++ = p[j + 1];
+        while (j + 1 < end && ORDINARY_LEADS[p[j]] && p[j + 1] >= 0x40) {
+          o[0] = p[j];
+          o[1] = p[j + 1];
+          o += 2;
           j += 2;
         }
         if (j > i) {
-          if (!s.in_math) after_word = 0;
+          if (!math) after_word = 0;
           i = j;
           continue;
         }
@@ -143,16 +155,19 @@ void copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
         if (i + 1 >= end) goto done;
         const unsigned char t = p[i + 1];
         if (text_mode && (t == '\r' || t == 0x1A)) goto done;
-        if (!s.in_math) {
-          const int kind = find_mark(text_encoding::shift_jis, p + i, 2);
-          if (kind >= 0 && !take_mark(2, kind, is_comma_kind(static_cast<mark_kind>(kind)))) {
-            goto done;
-          }
+        if (!math) {
           after_word = 0;
-          if (kind >= 0) continue;
+          const int kind = find_mark(text_encoding::shift_jis, p + i, 2);
+          if (kind >= 0) {
+            mark_length = 2;
+            mark_read = kind;
+            mark_comma = is_comma_kind(static_cast<mark_kind>(kind));
+            goto take_mark;
+          }
         }
-        *o++ = c;
-        *o++ = t;
+        o[0] = c;
+        o[1] = t;
+        o += 2;
         i += 2;
         continue;
       }
@@ -160,35 +175,54 @@ void copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
         const utf8_lead lead = utf8_lead_of(c);
         if (i + static_cast<std::size_t>(lead.continuation) >= end) goto done;  // not all here
         const std::size_t length = utf8_length(p + i, lead);
-        if (length > 0 && may_begin_mark(text_encoding::utf8, c)) {
-          const int kind = find_mark(text_encoding::utf8, p + i, length);
-          if (kind >= 0 && !take_mark(length, kind, is_comma_kind(static_cast<mark_kind>(kind)))) {
-            goto done;
-          }
-          if (kind >= 0) {
-            after_word = 0;
-            continue;
-          }
-        }
         after_word = 0;
         if (length == 0) break;  // a byte of its own
+        if (may_begin_mark(text_encoding::utf8, c)) {
+          const int kind = find_mark(text_encoding::utf8, p + i, length);
+          if (kind >= 0) {
+            mark_length = length;
+            mark_read = kind;
+            mark_comma = is_comma_kind(static_cast<mark_kind>(kind));
+            goto take_mark;
+          }
+        }
         for (std::size_t k = 0; k < length; ++k) *o++ = p[i + k];
         i += length;
         continue;
       }
       case ASCII_MARK:
-        // With a letter or digit before it, whether it stays depends on what follows; an
-        // ellipsis may be kept.
-        if (after_word || (c == '.' && s.keep_ellipsis)) goto done;
-        if (take_mark(1, c == ',' ? ASCII_COMMA_MARK : ASCII_FULL_STOP_MARK, c == ',')) continue;
-        goto done;
+        if (c == '.' && keep_ellipsis && (i + 1 >= end || p[i + 1] == '.')) goto done;
+        if (after_word) {
+          // Between a letter or digit and another it stays (1,000 3.14 Fig. 3).
+          const int stays = next_is_alnum_at(p + i + 1, end - i - 1, text_mode);
+          if (stays < 0) goto done;
+          if (stays > 0) {
+            after_word = 0;
+            break;
+          }
+        }
+        mark_length = 1;
+        mark_read = c == ',' ? ASCII_COMMA_MARK : ASCII_FULL_STOP_MARK;
+        mark_comma = c == ',';
+        goto take_mark;
       case SPACE: {
-        // Spaces stay unless a comma or full stop follows them.
         std::size_t j = i;
         while (j < end && p[j] == ' ') ++j;
-        if (j == end || p[j] == ',' || p[j] == '.' || may_begin_mark(s.encoding, p[j])) goto done;
-        for (; i < j; ++i) *o++ = ' ';
-        continue;
+        const int dropped = blank_run_drops_before(s, p + j, end - j, false);
+        if (dropped < 0) goto done;
+        if (dropped == 0) {
+          for (; i < j; ++i) *o++ = ' ';
+          continue;
+        }
+        if (!listened) {
+          i = j;
+          continue;
+        }
+        out.stored_up_to(o);
+        s.changes->blanks_removed(out, static_cast<long long>(j - i), true,
+                                  mark_at(s, p + j, end - j));
+        i = j;
+        goto borrow;
       }
       case CARRIAGE:
         if (text_mode) {
@@ -196,17 +230,18 @@ void copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
           if (i + 1 >= end) goto done;
           if (p[i + 1] == '\n') {
             if (!pairs_stay) goto done;
-            *o++ = '\r';
-            *o++ = '\n';
+            o[0] = '\r';
+            o[1] = '\n';
+            o += 2;
             i += 2;
             continue;
           }
         }
-        if (!s.in_math) after_word = 0;
+        if (!math) after_word = 0;
         break;
       case CTRL_Z:
         if (text_mode) goto done;
-        if (!s.in_math) after_word = 0;
+        if (!math) after_word = 0;
         break;
       case STOP: goto done;
     }
@@ -214,10 +249,28 @@ void copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
     *o++ = c;
     ++i;
   }
+  goto done;
+
+take_mark : {
+  // The mark at i and the blanks after it are taken here when the end of those blanks is in
+  // view; otherwise the step takes them.
+  const std::size_t next = i + mark_length;
+  std::size_t k = next;
+  while (k < end && (p[k] == ' ' || p[k] == '\t')) ++k;
+  if (k >= end) goto done;
+  out.stored_up_to(o);
+  s.mark_read = mark_read;
+  write_mark(s, styled_mark(s, mark_comma), out);
+  if (k > next && listened) s.changes->blanks_removed(out, k - next, false, mark_read);
+  i = k;
+  goto borrow;
+}
+
 done:
   out.stored_up_to(o);
   in.skip_raw(i);
   s.after_word = after_word;
+  return i > 0;
 }
 
 }  // namespace tenmaru

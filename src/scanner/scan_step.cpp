@@ -9,21 +9,6 @@ constexpr int SPACE = 0x20;
 constexpr int TAB = 0x09;
 constexpr int LINE_FEED = 0x0A;
 
-// The marks written in each style.
-struct style_marks {
-  mark_kind comma;
-  mark_kind period;
-};
-
-constexpr style_marks style_table[PUNCT_STYLE_COUNT] = {
-    {FULLWIDTH_COMMA, IDEOGRAPHIC_FULL_STOP},    // 1: ， and 。
-    {FULLWIDTH_COMMA, FULLWIDTH_FULL_STOP},      // 2: ， and ．
-    {IDEOGRAPHIC_COMMA, IDEOGRAPHIC_FULL_STOP},  // 3: 、 and 。
-    {IDEOGRAPHIC_COMMA, FULLWIDTH_FULL_STOP},    // 4: 、 and ．
-};
-
-const style_marks& marks_of(const scanner& s) { return style_table[s.punct_style - 1]; }
-
 // Remembers which mark was found, for the listener of changes.
 int mark_result(scanner& s, int kind) {
   s.mark_read = kind;
@@ -66,11 +51,14 @@ int classify_utf8_character(scanner& s, input_stream& in, int c, output_stream& 
 }
 
 // Skips the spaces and tabs after a written mark; a line feed ends the skip. Returns how many.
-long long skip_blanks_after_mark(input_stream& in) {
+long long skip_blanks_after_mark(const scanner& s, input_stream& in) {
   long long skipped = -1;
   stream_pos p = 0;
   int c = 0;
   do {
+    take_while(
+        s, in, false, [](unsigned char b) { return b == SPACE || b == TAB; },
+        [&skipped](const unsigned char*, std::size_t n) { skipped += static_cast<long long>(n); });
     in.release();
     p = in.tell();
     c = in.read();
@@ -82,7 +70,7 @@ long long skip_blanks_after_mark(input_stream& in) {
 
 void emit_mark(scanner& s, mark_kind kind, output_stream& out, input_stream& in) {
   write_mark(s, kind, out);
-  const long long skipped = skip_blanks_after_mark(in);
+  const long long skipped = skip_blanks_after_mark(s, in);
   if (s.changes != nullptr && skipped > 0)
     s.changes->blanks_removed(out, skipped, false, s.mark_read);
 }
@@ -96,21 +84,11 @@ const dispatch_entry dispatch_table[] = {
     {0, nullptr},
 };
 
-mark_kind styled_mark(const scanner& s, int comma) {
-  return comma ? marks_of(s).comma : marks_of(s).period;
-}
-
-void write_mark(scanner& s, mark_kind kind, output_stream& out) {
-  if (s.changes != nullptr && s.mark_read != kind) s.changes->mark_replaced(out, s.mark_read, kind);
-  const encoded_mark& mark = mark_bytes(s.encoding, kind);
-  out.write(mark.bytes, mark.size);
-}
-
 int scan_step(scanner& s, input_stream& in, output_stream& out) {
-  copy_plain_run(s, in, out);
+  const bool copied = copy_plain_run(s, in, out);
   in.release();
   const int c = in.read();
-  if (c == END_OF_INPUT) return 0;
+  if (c == END_OF_INPUT) return copied ? 1 : 0;
   for (const dispatch_entry* row = dispatch_table; row->trigger != 0; ++row) {
     if (row->trigger != c) continue;
     if (row->handler == nullptr) break;
@@ -165,7 +143,28 @@ int classify_char(scanner& s, input_stream& in, int c, output_stream& out) {
   return MARK_NONE;
 }
 
+int next_is_alnum_at(const unsigned char* bytes, std::size_t size, bool text_mode) {
+  for (std::size_t k = 0; k < size; ++k) {
+    const unsigned char c = bytes[k];
+    if (c == SPACE || c == LINE_FEED || c == TAB) continue;
+    if (text_mode && c == 0x1A) return -1;  // perhaps the end of the input: the reader knows
+    if (text_mode && c == '\r') {
+      if (k + 1 == size) return -1;
+      if (bytes[k + 1] != LINE_FEED) return 0;  // a lone CR
+      ++k;
+      continue;
+    }
+    return is_ascii_alnum(c) ? 1 : 0;
+  }
+  return -1;
+}
+
+// Most lookaheads end within the buffered bytes; a long run of blanks is read through.
 int next_is_alnum(input_stream& in) {
+  std::size_t size = 0;
+  const unsigned char* bytes = in.peek_raw(size);
+  const int at_hand = next_is_alnum_at(bytes, size, in.mode() == read_mode::text);
+  if (at_hand >= 0) return at_hand;
   const stream_pos p = in.tell();
   int c = 0;
   do {
@@ -176,11 +175,11 @@ int next_is_alnum(input_stream& in) {
 }
 
 void emit_comma(scanner& s, output_stream& out, input_stream& in) {
-  emit_mark(s, marks_of(s).comma, out, in);
+  emit_mark(s, styled_mark(s, 1), out, in);
 }
 
 void emit_period(scanner& s, output_stream& out, input_stream& in) {
-  emit_mark(s, marks_of(s).period, out, in);
+  emit_mark(s, styled_mark(s, 0), out, in);
 }
 
 int copy_ellipsis(scanner& s, input_stream& in, output_stream& out) {

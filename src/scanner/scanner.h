@@ -5,7 +5,9 @@
 // streams, so that any number of conversions can run one after another in one process.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +50,16 @@ class command_text {
   void append(int c) {
     if (used_ == COMMAND_BUFFER_SIZE) spill();
     bytes_[used_++] = static_cast<unsigned char>(c);
+  }
+  void append(const unsigned char* bytes, std::size_t size) {
+    while (size > 0) {
+      if (used_ == COMMAND_BUFFER_SIZE) spill();
+      const std::size_t n = std::min(size, COMMAND_BUFFER_SIZE - used_);
+      std::memcpy(bytes_ + used_, bytes, n);
+      used_ += n;
+      bytes += n;
+      size -= n;
+    }
   }
   bool empty() const { return used_ == 0 && !spilled_; }
   // The text gathered so far; a text that did not fit compares as nothing.
@@ -143,20 +155,108 @@ int classify_char(scanner& s, input_stream& in, int c, output_stream& out);
 // the input position is left where it was.
 int next_is_alnum(input_stream& in);
 
+// The same rule on bytes as stored (in text mode a CR LF pair is a line feed): 1 or 0, or -1
+// when the bytes run out first.
+int next_is_alnum_at(const unsigned char* bytes, std::size_t size, bool text_mode);
+
+// The marks written in each style.
+struct style_marks {
+  mark_kind comma;
+  mark_kind period;
+};
+
+inline constexpr style_marks style_table[PUNCT_STYLE_COUNT] = {
+    {FULLWIDTH_COMMA, IDEOGRAPHIC_FULL_STOP},    // 1: ， and 。
+    {FULLWIDTH_COMMA, FULLWIDTH_FULL_STOP},      // 2: ， and ．
+    {IDEOGRAPHIC_COMMA, IDEOGRAPHIC_FULL_STOP},  // 3: 、 and 。
+    {IDEOGRAPHIC_COMMA, FULLWIDTH_FULL_STOP},    // 4: 、 and ．
+};
+
 // The mark of the chosen style for a comma (or a full stop).
-mark_kind styled_mark(const scanner& s, int comma);
+inline mark_kind styled_mark(const scanner& s, int comma) {
+  const style_marks& marks = style_table[s.punct_style - 1];
+  return comma ? marks.comma : marks.period;
+}
+
 // Writes the mark `kind` in place of the one in mark_read, telling the listener of the change.
-void write_mark(scanner& s, mark_kind kind, output_stream& out);
+inline void write_mark(scanner& s, mark_kind kind, output_stream& out) {
+  if (s.changes != nullptr && s.mark_read != kind) s.changes->mark_replaced(out, s.mark_read, kind);
+  const encoded_mark& mark = mark_bytes(s.encoding, kind);
+  out.write(mark.bytes, mark.size);
+}
 
 // Write the comma or full stop of the chosen style, then skip the spaces and tabs after it.
 void emit_comma(scanner& s, output_stream& out, input_stream& in);
 void emit_period(scanner& s, output_stream& out, input_stream& in);
 
+// A byte that ends a control-sequence name: a space, a digit or printable ASCII punctuation:
+// 0x20 to 0x7E but the letters. (A table, as it is asked for every byte of every name.)
+struct byte_set {
+  bool has[256];
+};
+
+constexpr byte_set make_name_delimiters() {
+  byte_set set{};
+  for (int c = 0; c < 256; ++c) {
+    set.has[c] = c == 0x20 || (c >= 0x30 && c <= 0x39) || (c >= 0x21 && c <= 0x2F) ||
+                 (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) || (c >= 0x7B && c <= 0x7E);
+  }
+  return set;
+}
+
+inline constexpr byte_set name_delimiters = make_name_delimiters();
+
+constexpr bool is_name_delimiter(int c) { return c >= 0 && c < 256 && name_delimiters.has[c]; }
+
+// The bytes that text-mode reading may translate (CR, Ctrl-Z), and none.
+constexpr byte_set make_text_mode_translates() {
+  byte_set set{};
+  set.has[0x0D] = set.has[0x1A] = true;
+  return set;
+}
+inline constexpr byte_set TEXT_MODE_TRANSLATES = make_text_mode_translates();
+inline constexpr byte_set NONE{};
+
+// Takes characters straight from the reader's buffer while `more(c)` holds for the first byte
+// `c` of each, handing each stretch of bytes to `take(bytes, size)`, and stops before the first
+// character for which it does not hold, a byte the reader would translate (a CR or Ctrl-Z in
+// text mode) or a character that runs on past what is buffered; the caller's own loop then
+// goes on from there. With `whole` a Shift-JIS lead byte takes its second byte along unseen.
+// The bytes taken are released: the caller must not seek back before where it stops.
+template <class More, class Take>
+void take_while(const scanner& s, input_stream& in, bool whole, More more, Take take) {
+  const byte_set& translated = in.mode() == read_mode::text ? TEXT_MODE_TRANSLATES : NONE;
+  const bool pairs = whole && s.encoding == text_encoding::shift_jis;
+  for (;;) {
+    std::size_t size = 0;
+    const unsigned char* p = in.peek_raw(size);
+    std::size_t i = 0;
+    while (i < size) {
+      const unsigned char c = p[i];
+      if (translated.has[c] || !more(c)) break;
+      if (pairs && is_lead_byte(c)) {
+        if (i + 1 == size || translated.has[p[i + 1]]) break;
+        ++i;
+      }
+      ++i;
+    }
+    if (i > 0) {
+      take(p, i);
+      in.skip_raw(i);
+      in.release();
+    }
+    if (i < size || i == 0) return;
+  }
+}
+
 // Reads past a run of spaces (0x20 only: a tab is no part of one). Returns the byte after the
 // run, with `p` its position and `spaces` the number of spaces passed.
-inline int read_past_spaces(input_stream& in, stream_pos& p, long long& spaces) {
+inline int read_past_spaces(const scanner& s, input_stream& in, stream_pos& p, long long& spaces) {
   spaces = 0;
   for (;;) {
+    take_while(
+        s, in, false, [](unsigned char c) { return c == ' '; },
+        [&spaces](const unsigned char*, std::size_t n) { spaces += static_cast<long long>(n); });
     in.release();
     p = in.tell();
     const int c = in.read();
@@ -183,6 +283,16 @@ int handle_blank_run(scanner& s, input_stream& in, output_stream& out);
 // Whether the run of spaces ended by `c` is dropped; the input position is kept.
 int blank_run_is_dropped(const scanner& s, input_stream& in, int c);
 
+// The same rule on bytes at hand: whether a run of spaces before `next`, the `size` bytes that
+// follow it, is dropped (1) or not (0), or -1 when more bytes would have to be seen; `complete`
+// says that no more follow. MARK_LOOKAHEAD bytes always tell.
+inline constexpr std::size_t MARK_LOOKAHEAD = 3;
+int blank_run_drops_before(const scanner& s, const unsigned char* next, std::size_t size,
+                           bool complete);
+
+// The mark that the bytes at hand begin with (as mark_starting_with), or -1.
+int mark_at(const scanner& s, const unsigned char* bytes, std::size_t size);
+
 // The mark that begins with the byte `c` just read (a mark_kind, ASCII_COMMA_MARK or
 // ASCII_FULL_STOP_MARK), or -1; the input position is kept.
 int mark_starting_with(const scanner& s, input_stream& in, int c);
@@ -199,11 +309,6 @@ int copy_verbatim_argument(scanner& s, input_stream& in, output_stream& out,
 // then copied as it stands. The input position is kept when it is not.
 int copy_ellipsis(scanner& s, input_stream& in, output_stream& out);
 
-// A byte that ends a control-sequence name: a space, a digit or printable ASCII punctuation.
-constexpr bool is_name_delimiter(int c) {
-  return c == 0x20 || (c >= 0x30 && c <= 0x39) || (c >= 0x21 && c <= 0x2F) ||
-         (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) || (c >= 0x7B && c <= 0x7E);
-}
 constexpr bool is_math_opener(int c) { return c == '[' || c == '('; }
 constexpr bool is_math_closer(int c) { return c == ']' || c == ')'; }
 int is_math_environment(std::string_view name);
@@ -211,8 +316,8 @@ int is_math_environment(std::string_view name);
 int is_text_command(const scanner& s, std::string_view name);
 
 // The fast path: copies the run of bytes at the reader's position that need no decision, with
-// their effect on after_word, and leaves the first byte that needs one.
-void copy_plain_run(scanner& s, input_stream& in, output_stream& out);
+// their effect on after_word, and leaves the first byte that needs one. True when it took any.
+bool copy_plain_run(scanner& s, input_stream& in, output_stream& out);
 
 // Runs scan_step to the end of the input.
 void convert(scanner& s, input_stream& in, output_stream& out);

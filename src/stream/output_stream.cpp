@@ -24,14 +24,8 @@ void output_stream::append(const unsigned char* bytes, std::size_t size) {
   }
 }
 
-// Copies the bytes between line feeds in pieces; a few bytes (a mark, a short command) go one
-// by one, which costs less than looking for line feeds.
-void output_stream::write(const unsigned char* bytes, std::size_t size) {
-  constexpr std::size_t FEW = 8;
-  if (size <= FEW) {
-    for (std::size_t i = 0; i < size; ++i) put(bytes[i]);
-    return;
-  }
+// Copies the bytes between line feeds in pieces.
+void output_stream::write_many(const unsigned char* bytes, std::size_t size) {
   if (mode_ == line_end_mode::as_is) {
     append(bytes, size);
     return;

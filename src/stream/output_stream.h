@@ -42,8 +42,16 @@ class output_stream {
     put_byte(static_cast<unsigned char>(c));
   }
 
-  // Writes the bytes in order, with the same translation as put().
-  void write(const unsigned char* bytes, std::size_t size);
+  // Writes the bytes in order, with the same translation as put(). A few bytes (a mark, a short
+  // command) go one by one, which costs less than looking for line feeds.
+  void write(const unsigned char* bytes, std::size_t size) {
+    constexpr std::size_t FEW = 8;
+    if (size > FEW) {
+      write_many(bytes, size);
+      return;
+    }
+    for (std::size_t i = 0; i < size; ++i) put(bytes[i]);
+  }
   void write(std::string_view text) {
     write(reinterpret_cast<const unsigned char*>(text.data()), text.size());
   }
@@ -83,6 +91,7 @@ class output_stream {
     if (used_ == buffer_.size()) write_block();
   }
   void put_line_feed();
+  void write_many(const unsigned char* bytes, std::size_t size);
   void append(const unsigned char* bytes, std::size_t size);
   void write_block();
 
