@@ -93,8 +93,9 @@ class input_stream {
 
  private:
   // A seekable source lets the reader drop what lies this far behind the cursor; it reads the
-  // bytes again if a seek goes back there. A source that cannot seek keeps all from the anchor.
-  static constexpr stream_pos MAX_LOOKBEHIND = 1024 * 1024;
+  // bytes again if a seek goes back there (reading a block again costs less than holding
+  // megabytes for a rare long lookahead). A source that cannot seek keeps all from the anchor.
+  static constexpr stream_pos MAX_LOOKBEHIND = 64 * 1024;
 
   static constexpr unsigned char CARRIAGE_RETURN = 0x0D;
   static constexpr unsigned char LINE_FEED = 0x0A;

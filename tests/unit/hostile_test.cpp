@@ -17,8 +17,8 @@ using test::convert_measured;
 using test::sjis;
 
 constexpr std::size_t BIG = 8 * 1024 * 1024;
-// What the reader may hold of a seekable source: a bounded look behind plus a few blocks.
-constexpr std::size_t BOUND = 2 * 1024 * 1024 + 4 * input_stream::DEFAULT_BLOCK_SIZE;
+// What the reader may hold of a seekable source: a block of look behind plus a few blocks.
+constexpr std::size_t BOUND = 8 * input_stream::DEFAULT_BLOCK_SIZE;
 
 // Converts from a seekable source and from one that cannot seek, checks that both give the
 // expected bytes, and that a seekable source was read in bounded memory.
