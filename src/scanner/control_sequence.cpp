@@ -59,36 +59,44 @@ class environment_name {
   std::size_t used_ = 0;
 };
 
-// Copies the rest of a bracket or brace group whose opening byte is in the text already,
-// counting only its own kind of bracket. False when the input ends inside.
-bool copy_group(const scanner& s, input_stream& in, command_text& text, int open, int close) {
-  int depth = 1;
-  // The stretches inside the group go at once; the byte that would close it is the loop's.
-  const auto inside = [&depth, open, close](unsigned char b) {
-    if (b == close && depth == 1) return false;
-    if (b == open) ++depth;
-    if (b == close) --depth;
-    return true;
-  };
-  const auto append_to_text = [&text](const unsigned char* bytes, std::size_t size) {
-    text.append(bytes, size);
-  };
-  while (depth > 0) {
-    take_while(s, in, true, inside, append_to_text);
-    in.release();
-    const int c = in.read();
-    if (c == END_OF_INPUT) return false;
-    text.append(c);
-    if (c == open) {
-      ++depth;
-    } else if (c == close) {
-      --depth;
-    } else {
-      append_second_byte(s, in, text, c);
+// The spaces and argument groups after a command, taken byte by byte: only spaces count before
+// and between groups (a tab or a line feed ends them), a group counts only its own kind of
+// bracket (a backslash escapes nothing), and a lead byte takes its second byte along. step()
+// says whether a byte belongs to them; the first byte that does not is left alone.
+class argument_groups {
+ public:
+  explicit argument_groups(bool pairs) : pairs_(pairs) {}
+
+  bool step(int c) {
+    if (second_byte_) {
+      second_byte_ = false;
+      return true;
     }
+    if (close_ == 0) {  // between groups
+      if (c == ' ') return true;
+      if (c != '[' && c != '{') return false;
+      open_ = c;
+      close_ = c == '[' ? ']' : '}';
+      depth_ = 1;
+      return true;
+    }
+    if (c == open_) {
+      ++depth_;
+    } else if (c == close_) {
+      if (--depth_ == 0) close_ = 0;
+    } else if (pairs_ && is_lead_byte(c)) {
+      second_byte_ = true;
+    }
+    return true;
   }
-  return true;
-}
+
+ private:
+  bool pairs_;
+  int open_ = 0;
+  int close_ = 0;  // the closing byte of the open group; 0 between groups
+  int depth_ = 0;
+  bool second_byte_ = false;
+};
 
 // Appends whole characters to the command text (and to `name`, when given) up to and including
 // the byte `stop`; false when the input ends first.
@@ -113,8 +121,21 @@ bool gather_until(const scanner& s, input_stream& in, command_text& text, int st
 
 int is_math_environment(std::string_view name) { return in_table(math_environments, name); }
 
+// The first bytes of the box and font commands: most names are ruled out by them at once.
+constexpr byte_set first_bytes_of(const char* const* table) {
+  byte_set set{};
+  for (; *table != nullptr; ++table) set.has[static_cast<unsigned char>((*table)[0])] = true;
+  return set;
+}
+
+constexpr byte_set text_command_starts = first_bytes_of(text_commands);
+
 int is_text_command(const scanner& s, std::string_view name) {
-  if (in_table(text_commands, name)) return 1;
+  if (name.empty()) return 0;
+  if (text_command_starts.has[static_cast<unsigned char>(name[0])] &&
+      in_table(text_commands, name)) {
+    return 1;
+  }
   for (const auto& extra : s.extra_text_commands) {
     if (name == extra) return 1;
   }
@@ -190,19 +211,24 @@ int read_environment(scanner& s, input_stream& in, output_stream&, const char** 
 
 int copy_argument_groups(scanner& s, input_stream& in, output_stream&) {
   command_text& text = s.command_buffer;
+  argument_groups groups(s.encoding == text_encoding::shift_jis);
+  const auto append_to_text = [&text](const unsigned char* bytes, std::size_t size) {
+    text.append(bytes, size);
+  };
   for (;;) {
-    // Only spaces count before and between groups; a tab or a line feed ends the search.
-    stream_pos p = 0;
-    long long spaces = 0;
-    const int c = read_past_spaces(s, in, p, spaces);
-    for (long long i = 0; i < spaces; ++i) text.append(' ');
+    // What is buffered goes in stretches; a byte the reader translates, and the end of the
+    // input, come through the reader one at a time.
+    take_while(
+        s, in, false, [&groups](unsigned char b) { return groups.step(b); }, append_to_text);
+    in.release();
+    const stream_pos p = in.tell();
+    const int c = in.read();
     if (c == END_OF_INPUT) break;
-    if (c != '[' && c != '{') {
+    if (!groups.step(c)) {
       in.seek(p);  // the byte after the groups is the scanner's
       break;
     }
     text.append(c);
-    if (!copy_group(s, in, text, c, c == '[' ? ']' : '}')) break;
   }
   text.write_out();
   return 0;
