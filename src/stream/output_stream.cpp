@@ -41,23 +41,6 @@ void output_stream::write_many(const unsigned char* bytes, std::size_t size) {
   }
 }
 
-void output_stream::write_as_stored(const unsigned char* bytes, std::size_t size, bool line_feeds) {
-  if (mode_ == line_end_mode::as_is || !line_feeds) {
-    append(bytes, size);
-    return;
-  }
-  while (size > 0) {
-    const auto* lf = static_cast<const unsigned char*>(std::memchr(bytes, LINE_FEED, size));
-    const std::size_t n = lf == nullptr ? size : static_cast<std::size_t>(lf - bytes);
-    append(bytes, n);
-    if (lf == nullptr) return;
-    if (last_byte() != CARRIAGE_RETURN) put_byte(CARRIAGE_RETURN);
-    put_byte(LINE_FEED);
-    bytes += n + 1;
-    size -= n + 1;
-  }
-}
-
 void output_stream::write_block() {
   if (used_ == 0) return;
   last_written_ = buffer_[used_ - 1];

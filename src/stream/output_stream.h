@@ -58,11 +58,6 @@ class output_stream {
 
   line_end_mode line_ends() const { return mode_; }
 
-  // Writes bytes as stored in a source, whose CR LF pairs stand for line feeds already: every LF
-  // that does not follow a CR is written as CR LF (none is in as_is mode). A caller that knows
-  // there is no LF among them says so.
-  void write_as_stored(const unsigned char* bytes, std::size_t size, bool line_feeds = true);
-
   // For a caller that copies into the buffer itself: the free part of the buffer, `room` bytes
   // long (at least a quarter of it: the buffer is written out first when less is free). The
   // bytes stored there are written when stored_up_to() is told where they end; they get no

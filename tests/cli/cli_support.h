@@ -46,6 +46,9 @@ std::string shell_quote(const std::string& word);
 // The seven lines of the usage text, as the program writes them (Shift-JIS).
 std::string usage_text();
 
+// The names in a folder, sorted.
+std::vector<std::string> folder_listing(const std::string& folder);
+
 // The whole content of a file, by any path.
 std::string read_bytes(const std::string& file);
 

@@ -31,15 +31,6 @@ std::string converted(int lines) {
   return text;
 }
 
-std::vector<std::string> folder_listing(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST_F(SafeOutput, AWriteThatFailsHalfWayLeavesTheOldTargetIntact) {
   write_file("big.tex", document(200000));  // about 4 MB
   const std::string old = std::string(300000, 'o');

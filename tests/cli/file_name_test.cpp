@@ -37,15 +37,6 @@ bool windows_program() {
 // host; the program sees sjis(name).
 std::string typed(const std::string& name) { return windows_program() ? name : sjis(name); }
 
-std::vector<std::string> folder_listing(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 using FileNames = cli_test;
 
 TEST_F(FileNames, TakesShiftJisNamesWhole) {
