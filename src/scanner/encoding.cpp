@@ -34,9 +34,7 @@ void utf8_validator::feed(const unsigned char* bytes, std::size_t size) {
     const utf8_lead lead = utf8_lead_of(c);
     // A whole sequence at hand is checked at once (most of Japanese text is three bytes long).
     if (lead.continuation > 0 && i + static_cast<std::size_t>(lead.continuation) < size) {
-      bool ok = bytes[i + 1] >= lead.first_low && bytes[i + 1] <= lead.first_high;
-      for (int k = 2; k <= lead.continuation; ++k) ok = ok && is_utf8_continuation(bytes[i + k]);
-      valid_ = ok;
+      valid_ = utf8_sequence_length(bytes + i) > 0;
       multibyte_ = true;
       i += static_cast<std::size_t>(lead.continuation);
       continue;

@@ -86,6 +86,18 @@ constexpr utf8_lead utf8_lead_of(int c) {
 
 constexpr bool is_utf8_continuation(int c) { return c >= 0x80 && c <= 0xBF; }
 
+// The length of the well-formed UTF-8 sequence that `bytes` begin with, or 0 (also for a byte
+// below 0x80). All the continuation bytes that its lead byte announces must be at hand.
+constexpr std::size_t utf8_sequence_length(const unsigned char* bytes) {
+  const utf8_lead lead = utf8_lead_of(bytes[0]);
+  if (lead.continuation == 0) return 0;
+  if (bytes[1] < lead.first_low || bytes[1] > lead.first_high) return 0;
+  for (int k = 2; k <= lead.continuation; ++k) {
+    if (!is_utf8_continuation(bytes[k])) return 0;
+  }
+  return static_cast<std::size_t>(lead.continuation) + 1;
+}
+
 // Checks bytes fed in pieces of any size for well-formed UTF-8.
 class utf8_validator {
  public:

@@ -72,17 +72,6 @@ const class_table& table_for(const scanner& s) {
   return s.in_math ? SHIFT_JIS_MATH : SHIFT_JIS_TEXT;
 }
 
-// The length of the well-formed UTF-8 sequence that `lead` begins at p, or 0.
-std::size_t utf8_length(const unsigned char* p, const utf8_lead& lead) {
-  const auto length = static_cast<std::size_t>(lead.continuation) + 1;
-  if (lead.continuation == 0) return 0;
-  if (p[1] < lead.first_low || p[1] > lead.first_high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (!is_utf8_continuation(p[i])) return 0;
-  }
-  return length;
-}
-
 }  // namespace
 
 bool copy_plain_run(scanner& s, input_stream& in, output_stream& out) {
@@ -174,7 +163,7 @@ borrow:  // again after the writer was told of what is stored, at a mark or a re
       case UTF8: {
         const utf8_lead lead = utf8_lead_of(c);
         if (i + static_cast<std::size_t>(lead.continuation) >= end) goto done;  // not all here
-        const std::size_t length = utf8_length(p + i, lead);
+        const std::size_t length = utf8_sequence_length(p + i);
         after_word = 0;
         if (length == 0) break;  // a byte of its own
         if (may_begin_mark(text_encoding::utf8, c)) {

@@ -35,15 +35,13 @@ int classify_utf8_character(scanner& s, input_stream& in, int c, output_stream& 
   unsigned char bytes[4] = {static_cast<unsigned char>(c)};
   for (int i = 1; i <= lead.continuation; ++i) {
     const int t = in.read();
-    const bool ok =
-        i == 1 ? (t >= lead.first_low && t <= lead.first_high) : is_utf8_continuation(t);
-    if (!ok) {
-      in.seek(q);
-      return -1;
-    }
-    bytes[i] = static_cast<unsigned char>(t);
+    bytes[i] = t == END_OF_INPUT ? 0 : static_cast<unsigned char>(t);  // 0 continues nothing
   }
-  const std::size_t size = 1 + static_cast<std::size_t>(lead.continuation);
+  const std::size_t size = utf8_sequence_length(bytes);
+  if (size == 0) {
+    in.seek(q);
+    return -1;
+  }
   const int kind = find_mark(text_encoding::utf8, bytes, size);
   if (kind >= 0) return mark_result(s, kind);
   out.write(bytes, size);

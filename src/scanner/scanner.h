@@ -1,5 +1,6 @@
-// The source scanner: reads a Shift-JIS (p)LaTeX source one unit at a time and writes it again
-// with every sentence comma and full stop in the chosen style, leaving alone what must not change.
+// The source scanner: reads a (p)LaTeX source in Shift-JIS or UTF-8 one unit at a time and writes
+// it again with every sentence comma and full stop in the chosen style, leaving alone what must
+// not change.
 //
 // All state of one conversion lives in a `scanner`, handed to every function with the two
 // streams, so that any number of conversions can run one after another in one process.
@@ -143,8 +144,9 @@ struct dispatch_entry {
 
 extern const dispatch_entry dispatch_table[];
 
-// Processes one unit of input: a byte, a two-byte character or a handler's construct. Returns 0
-// when the input was already at its end (nothing written), 1 otherwise.
+// Processes one unit of input: a byte, a character or a handler's construct (after copying the
+// run of bytes before it that need no decision). Returns 0 when the input was already at its
+// end (nothing written), 1 otherwise.
 int scan_step(scanner& s, input_stream& in, output_stream& out);
 
 // Classifies the byte `c` just read: writes it (and the second byte of its character) and
@@ -208,14 +210,14 @@ inline constexpr byte_set name_delimiters = make_name_delimiters();
 
 constexpr bool is_name_delimiter(int c) { return c >= 0 && c < 256 && name_delimiters.has[c]; }
 
-// The bytes that text-mode reading may translate (CR, Ctrl-Z), and none.
+// The bytes that text-mode reading may translate (CR, Ctrl-Z), and no bytes.
 constexpr byte_set make_text_mode_translates() {
   byte_set set{};
   set.has[0x0D] = set.has[0x1A] = true;
   return set;
 }
 inline constexpr byte_set TEXT_MODE_TRANSLATES = make_text_mode_translates();
-inline constexpr byte_set NONE{};
+inline constexpr byte_set NO_BYTES{};
 
 // Takes characters straight from the reader's buffer while `more(c)` holds for the first byte
 // `c` of each, handing each stretch of bytes to `take(bytes, size)`, and stops before the first
@@ -225,7 +227,7 @@ inline constexpr byte_set NONE{};
 // The bytes taken are released: the caller must not seek back before where it stops.
 template <class More, class Take>
 void take_while(const scanner& s, input_stream& in, bool whole, More more, Take take) {
-  const byte_set& translated = in.mode() == read_mode::text ? TEXT_MODE_TRANSLATES : NONE;
+  const byte_set& translated = in.mode() == read_mode::text ? TEXT_MODE_TRANSLATES : NO_BYTES;
   const bool pairs = whole && s.encoding == text_encoding::shift_jis;
   for (;;) {
     std::size_t size = 0;
