@@ -194,6 +194,17 @@ bool replace_file(const std::string& from, const std::string& to) {
     if (ec) return false;
   }
   fs::rename(path_of(from), path_of(to), ec);
+#ifdef _WIN32
+  // A file closed a moment ago may still be held open by another program (a virus scanner, an
+  // indexer), and Windows refuses the move meanwhile: try again a few times before giving up.
+  constexpr int MOVE_ATTEMPTS = 10;
+  constexpr DWORD MOVE_PAUSE_MS = 50;
+  for (int attempt = 1; attempt < MOVE_ATTEMPTS && ec; ++attempt) {
+    Sleep(MOVE_PAUSE_MS);
+    ec.clear();
+    fs::rename(path_of(from), path_of(to), ec);
+  }
+#endif
   return !ec;
 }
 

@@ -208,7 +208,8 @@ TEST_F(Corpus, ConvertsTheUtf8FormOfEachDocumentAlike) {
       const run_result from_utf8 = run({style, "utf8.tex", "utf8-out.tex"});
       ASSERT_EQ(from_utf8.status, 0) << what;
       EXPECT_NE(from_utf8.err.find("input is UTF-8\n"), std::string::npos) << what;
-      ASSERT_EQ(run({style, document.string(), "sjis-out.tex"}).status, 0) << what;
+      const run_result from_sjis = run({style, document.string(), "sjis-out.tex"});
+      ASSERT_EQ(from_sjis.status, 0) << what << ": " << from_sjis.err;
       EXPECT_TRUE(sjis(read_file("utf8-out.tex")) == read_file("sjis-out.tex")) << what;
     }
   }
@@ -271,7 +272,8 @@ TEST_F(Corpus, CheckReportsExactlyTheChangesOfAConversion) {
       write_file("doc.tex", read_bytes(document.string()));
       const run_result checked = run({"--check", style, "doc.tex"});
       ASSERT_NE(checked.status, 1) << what << ": " << checked.err;
-      ASSERT_EQ(run({style, "doc.tex", "out.tex"}).status, 0) << what;
+      const run_result converted = run({style, "doc.tex", "out.tex"});
+      ASSERT_EQ(converted.status, 0) << what << ": " << converted.err;
       const std::vector<std::string> output = split_lines(without_cr(read_file("out.tex")));
       ASSERT_EQ(output.size(), input.size()) << what;
 
@@ -308,13 +310,15 @@ TEST_F(Corpus, KeepVerbatimLeavesEveryVerbatimBodyAsItWas) {
   for (const auto& document : documents) {
     const std::string what = document.filename().string();
     const std::string input = read_bytes(document.string());
-    ASSERT_EQ(run({"--keep-verbatim", document.string(), "kept.tex"}).status, 0) << what;
-    ASSERT_EQ(run({document.string(), "default.tex"}).status, 0) << what;
-    const std::string kept = without_cr(read_file("kept.tex"));
+    const run_result kept = run({"--keep-verbatim", document.string(), "kept.tex"});
+    ASSERT_EQ(kept.status, 0) << what << ": " << kept.err;
+    const run_result by_default = run({document.string(), "default.tex"});
+    ASSERT_EQ(by_default.status, 0) << what << ": " << by_default.err;
+    const std::string kept_text = without_cr(read_file("kept.tex"));
     const std::vector<std::string> bodies = verbatim_bodies(without_cr(input));
     std::size_t from = 0;
     for (const auto& body : bodies) {
-      const std::size_t at = kept.find(body, from);
+      const std::size_t at = kept_text.find(body, from);
       EXPECT_NE(at, std::string::npos) << what << ": " << readable(body.substr(0, 200));
       if (at != std::string::npos) from = at + body.size();
       ++bodies_checked;
