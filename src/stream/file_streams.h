@@ -14,7 +14,10 @@ namespace tenmaru {
 // Reads a C file opened in binary mode; the reader does any text-mode translation itself.
 class file_source final : public byte_source {
  public:
-  file_source(std::FILE* file, bool seekable) : file_(file), seekable_(seekable) {}
+  // The reader buffers by blocks itself, so the C file's own buffer is switched off.
+  file_source(std::FILE* file, bool seekable) : file_(file), seekable_(seekable) {
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+  }
   std::ptrdiff_t read(unsigned char* into, std::size_t size) override;
   bool seekable() const override { return seekable_; }
   bool seek(stream_pos offset) override;
@@ -27,7 +30,9 @@ class file_source final : public byte_source {
 // Writes to a C file opened in binary mode (or to standard output put into binary mode).
 class file_sink final : public byte_sink {
  public:
-  explicit file_sink(std::FILE* file) : file_(file) {}
+  // The writer buffers by blocks itself, so the C file's own buffer is switched off: each block
+  // is one write.
+  explicit file_sink(std::FILE* file) : file_(file) { std::setvbuf(file_, nullptr, _IONBF, 0); }
   bool write(const unsigned char* bytes, std::size_t size) override;
   bool flush() override;
 
